@@ -1,0 +1,74 @@
+#pragma once
+// The per-user settings context and the framework's window class.
+// Values live in one hive file (see platform/reg_hive.h); every operation
+// opens, reads or writes, and closes it again, so no key stays open.
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class TqvRegistry; // platform/reg_hive.h
+
+inline const QString kInitialSection = QStringLiteral("Initial");
+
+class TqvContexte {
+public:
+    TqvContexte();
+    ~TqvContexte();
+    TqvContexte(const TqvContexte&) = delete;
+    TqvContexte& operator=(const TqvContexte&) = delete;
+
+    QString ApplicationName() const;
+    QString KeyPath(); // "\Software\Quarnet\" + normalised application name
+
+    bool OpenSection(const QString& section, bool canCreate);
+    void DeleteSection(const QString& section);
+
+    void WriteString(const QString& name, const QString& value,
+                     const QString& section = kInitialSection);
+    QString ReadString(const QString& name, const QString& def = {},
+                       const QString& section = kInitialSection);
+    void WriteInteger(const QString& name, qint32 value, const QString& section = kInitialSection);
+    qint32 ReadInteger(const QString& name, qint32 def, const QString& section = kInitialSection);
+    void WriteBool(const QString& name, bool value);
+    bool ReadBool(const QString& name);
+    // Appends to target (not cleared); stops at the first missing index.
+    void ReadStrings(QStringList& target, const QString& name,
+                     const QString& section = kInitialSection);
+    void WriteStrings(const QStringList& source, const QString& name,
+                      const QString& section = kInitialSection);
+
+    // Window geometry; see FormSection for where it is stored.
+    static QString FormSection(const QWidget* window, const QString& section);
+    void LoadFormGeometry(QWidget* window, const QString& section = {});
+    void SaveFormGeometry(QWidget* window, const QString& section = {});
+    static QString ImageSection(const QWidget* control, QString& cachedSection);
+
+    // Lower-cases ASCII letters, then upper-cases a leading a..z.
+    static QString NormaliseApplicationName(const QString& name);
+
+private:
+    QString m_keyPath;
+    std::unique_ptr<TqvRegistry> m_registry;
+};
+
+// The one settings context of the run (the first constructed); null before
+// it exists and after any context is destroyed.
+extern TqvContexte* Contexte;
+
+// Whether a window's border lets the user resize it.  Windows with a fixed
+// border set the dynamic property "qvFixedBorder" to true (or have equal
+// minimum and maximum sizes).
+bool HasSizeableBorder(const QWidget* window);
+
+// The framework's window class.
+class TqvForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TqvForm(QWidget* parent = nullptr);
+    QString SettingsName; // replaces the class name in FormSection when set
+    std::function<void(TqvForm*)> OnTranslated;
+};

@@ -1,0 +1,1 @@
+#include "framework/qv_tools.h"

@@ -1,0 +1,92 @@
+#pragma once
+// Small shell and file-system helpers shared by the whole application:
+// opening documents, starting the external player, walking folders (with
+// shortcuts to folders), file dates, trash/copy/delete, path helpers.
+// Nothing here shows a widget (Confirm lives in qv_confirm.h).
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <stdexcept>
+#include <utility>
+
+// Days since 30 December 1899; the fraction is the time of day; 0 is "none".
+using TDateTime = double;
+
+// A shell or file-system failure; carries only its message.
+class EToolsError : public std::runtime_error {
+public:
+    explicit EToolsError(const QString& message)
+        : std::runtime_error(message.toStdString()), Message(message) {}
+    QString Message;
+};
+
+// What a folder listing reports for one entry.
+struct TFindRecord {
+    QString Name;          // without folder
+    bool IsDirectory = false;
+    bool IsSymLink = false;
+    qint64 Size = 0;
+    QDateTime CreationTime;   // UTC; birth time, else status-change time
+    QDateTime LastAccessTime; // UTC
+    QDateTime LastWriteTime;  // UTC
+};
+
+using TFileHandler = std::function<void(const QString& path, const TFindRecord& find)>;
+// shortcutPath is empty for a real sub-folder, else the shortcut file that led there.
+using TFolderHandler =
+    std::function<void(const QString& path, const TFindRecord& find, const QString& shortcutPath)>;
+
+// --- date-time values ---------------------------------------------------
+TDateTime DateTimeFromQDateTime(const QDateTime& local);
+QDateTime QDateTimeFromDateTime(TDateTime value); // local time; invalid for 0
+// Local time of a file time, in the two-second steps of the DOS format; 0
+// outside 1980..2107.
+TDateTime FileTimeToDate(const QDateTime& fileTimeUtc);
+// The packed DOS date-time (date in the high 16 bits) of a local time; 0
+// outside 1980..2107.
+quint32 DosDateTime(const QDateTime& local);
+
+// The user's short date format, with four-digit years.  Tests may set it.
+QString ShortDateFormat();
+void SetShortDateFormat(const QString& format); // empty: back to the locale's
+QString DateToStr(TDateTime value);              // date part only; "" for 0
+QString DateTimeToStr(TDateTime value);          // short date + long time
+// Parses a date in the short date format (a two-digit year is accepted as
+// well); false when it does not parse.
+bool TryStrToDate(const QString& text, TDateTime& value);
+
+// --- application and shell ------------------------------------------------
+QString ApplicationFolder(); // with a trailing "/"
+// Looks for a data file next to the executable, then in ../share/tralu/.
+// Returns the first existing path, else the path next to the executable.
+QString ApplicationDataPath(const QString& relative);
+QString ShellErrorText(int code);
+void ShellOpen(const QString& path);                                  // EToolsError
+int RunCommand(const QString& command, const QString& arguments, bool wait, int showMode = 1);
+bool ShellDelete(const QString& path, bool showProgress = false, bool confirm = false);
+bool ShellRecycle(const QString& path, bool showProgress = false, bool confirm = false);
+bool ShellCopy(const QString& from, const QString& to, bool showProgress = false,
+               bool confirm = false);
+QString TempFolder(); // with a trailing "/"
+
+// --- folder walks -----------------------------------------------------------
+// pattern: folder + "/" + wildcard ("*", "*.mp3"); the wildcard matches
+// without regard to case.  Hidden entries (names starting with ".") are
+// skipped.  Entries come in the order the file system lists them.
+void ForEachFile(const QString& pattern, const TFileHandler& handler);
+// Real sub-folders first, then shortcuts (symbolic links, ".lnk" files) that
+// lead to existing folders, reported with their target and shortcut path.
+void ForEachFolder(const QString& pattern, const TFolderHandler& handler);
+TDateTime FolderDate(const QString& path);
+std::pair<TDateTime, TDateTime> FilesDateRange(const QString& folder);
+
+// --- paths and characters -------------------------------------------------------
+QString AddBackslash(const QString& path);    // adds one trailing "/"
+QString RemoveBackslash(const QString& path); // removes one trailing "/"; "/" stays "/"
+inline int Min(int a, int b) { return a < b ? a : b; }
+inline int Max(int a, int b) { return a > b ? a : b; }
+char UpCaseAscii(char c);
+QChar UpCaseAscii(QChar c);

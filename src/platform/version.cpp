@@ -1,0 +1,3 @@
+#include "platform/version.h"
+
+QString TraluVersion() { return QStringLiteral(TRALU_VERSION); }

@@ -1,0 +1,1 @@
+// replaced by the record modules
