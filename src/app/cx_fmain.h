@@ -1,0 +1,172 @@
+#pragma once
+// The main window.  One class; its member functions are defined in one file
+// per area (cx_fmain.cpp: life cycle, settings and layout; the tab files
+// build and run their own tabs).
+
+#include "framework/qv_fbaseMain.h"
+
+#include <QIcon>
+#include <functional>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStandardItemModel;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QTreeView;
+
+class TFrmCrateboxMain : public TFrmBaseMain {
+    Q_OBJECT
+public:
+    explicit TFrmCrateboxMain(QWidget* parent = nullptr);
+    ~TFrmCrateboxMain() override;
+
+    // Index of each tab, in the order of the page control.
+    enum TabIndex { tiMusic, tiList, tiRename, tiTag, tiRecords, tiSearch, tiLike, tiPlayer };
+
+    // --- components -------------------------------------------------------
+    QWidget* _pnToolbarRoot = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QAction* tbAll = nullptr;
+    QSplitter* Splitter = nullptr;
+    QWidget* _pnTree = nullptr;
+    QLabel* _lbMusicRoot = nullptr;
+    QTreeView* VST = nullptr;
+    QWidget* _pnList = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* tsMusic = nullptr;
+    QWidget* tsList = nullptr;
+    QWidget* tsRename = nullptr;
+    QWidget* tsTag = nullptr;
+    QWidget* tsRecords = nullptr;
+    QWidget* tsSearch = nullptr;
+    QWidget* tsLike = nullptr;
+    QWidget* tsPlayer = nullptr;
+    QLabel* StatusPanel = nullptr; // the status bar's one panel
+    QMenu* PopupMenuPlay = nullptr;
+    QMenu* PopupMenuImage = nullptr;
+    QAction* cmRefreshAll = nullptr;
+    QAction* cmRefreshNode = nullptr;
+    QAction* cmExplore = nullptr;
+    QAction* cmDelete = nullptr;
+    QAction* cmNews = nullptr;
+    QAction* cmParameters = nullptr;
+    QAction* cmSetMusicRoot = nullptr;
+    QList<QPixmap> ImageList;        // tree icons, 16 x 16
+    QList<QPixmap> ImageListToolbar; // toolbar pictures, 48 x 48
+
+    // Views of the tabs (their behaviour comes with each tab's area).
+    QComboBox* cbTagsList = nullptr;
+    QTableView* DrawGridMusic = nullptr;
+    QTreeView* ShellListView = nullptr;
+    QTableView* DrawGrid = nullptr; // rename grid
+    QTableView* DrawGridTags = nullptr;
+    QComboBox* cbID3v1Genre = nullptr;
+    QTableView* DrawGridRecord = nullptr;
+    QPushButton* BtUpdateDB = nullptr;
+    QTreeView* LV = nullptr;
+    QPushButton* BtShowRecord = nullptr;
+    QCheckBox* cbApplyFilter = nullptr;
+    QComboBox* cbTagsFilter = nullptr;
+    QCheckBox* cbApplyFilter2 = nullptr;
+    QComboBox* cbTagsFilter2 = nullptr;
+    QPushButton* btShowLike = nullptr;
+    QTreeView* LVLike = nullptr;
+    QLabel* _lbPlaying = nullptr;
+    QTableView* sgSongList = nullptr;
+
+    // --- state --------------------------------------------------------------
+    bool Updating = true;
+    bool Closing = false;
+    bool DatabaseLoaded = false;
+    bool SearchListFilled = false;
+    bool NeighbourListFilled = false;
+    bool RecordEditsLive = false;
+    QPixmap EmptyRecordBitmap;
+    QString MusicRoot;
+    QString TreeRootFolder;
+    QString PathOverride;
+    QStringList RootEntries;
+    QStringList ToolbarEntries;
+    QStringList RenameFiles;
+    QStringList Songs;
+    QStringList Pictures;
+    QStringList MusicExtensions;
+    QStringList RecordEntries;
+    QStringList FolderPictures;
+    QStringList Playlist;
+    QString PlaySong;
+    QString EnqueueSong;
+    QString SearchImage;
+    qint32 NewDays = 30;
+    QString NewMusicDir;
+    QString BookmarkDir;
+    bool NewsUpdateOnStart = false;
+    bool UseDirDate = false;
+    bool UseInternalPlayer = false;
+    int CurrentGraphNumber = 1;
+
+    // --- operations -------------------------------------------------------------
+    void FormShow();
+    void FormResize();
+    void RelayoutViews();
+    void LayoutRenameGrid();
+    void LayoutSongGrid();
+    void LayoutTagsGrid();
+    void LayoutRecordsGrid();
+    void FillTagFilters();
+    void cmSetMusicRootClick();
+    void SetMusicRootFolder(const QString& folder); // the chooser's confirmed result
+    void BuildTree(const QString& folder);
+    void cmRefreshAllClick();
+    void SetStatusText(const QString& text);
+    // The folder the views work on: a record chosen in a list, else the
+    // folder of the tree's focused node.
+    QString CurrentFolder() const;
+    void RefreshPlaylistView();
+    // The tree pane's width as it will be stored.
+    int TreePaneWidth() const;
+
+    // Chooses a folder for "Set music root"; tests replace it.
+    std::function<QString(const QString& caption, const QString& instruction,
+                          const QString& current)>
+        ChooseFolder;
+
+protected:
+    void FormCreate();
+    void FormClose() override;
+    void FormDestroy();
+    void PopupMenuPopup() override;
+    void LanguageItemClick(QAction* item) override;
+    void TranslateTexts(); // the OnTranslated handler
+
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildDesign();
+    void BuildMusicTab();
+    void BuildListTab();
+    void BuildRenameTab();
+    void BuildTagTab();
+    void BuildRecordsTab();
+    void BuildSearchTab();
+    void BuildLikeTab();
+    void BuildPlayerTab();
+    void ReadSettings();
+    void WriteSettings();
+    int ActiveTabForReport() const;
+
+    bool m_shown = false;
+    int m_treeWidth = 250;
+};

@@ -1,0 +1,51 @@
+// Program entry: framework first (numbered texts, settings, languages),
+// then the application object, the main window and the message loop.
+#include "app/cx_fmain.h"
+#include "app/cx_startup.h"
+#include "framework/qv_application.h"
+#include "framework/qv_contexte.h"
+#include "framework/qv_language.h"
+#include "framework/qv_str.h"
+#include "platform/termination.h"
+
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    TqvApplication app(argc, argv);
+    StartupOptions options;
+    QString error;
+    if (!ParseStartupOptions(QCoreApplication::arguments(), options, error)) {
+        std::fprintf(stderr, "tralu: %s\n%s", qPrintable(error), qPrintable(StartupUsage()));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(StartupUsage()), stdout);
+        return 0;
+    }
+
+    qv_str::AppendFrameworkTexts();
+    TqvContexte contexte;
+    TqvLanguage language;
+    QApplication::setApplicationName(QStringLiteral("Tralu"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tralu"));
+    if (!options.screenshot.isEmpty())
+        UseStandardErrorSink(); // nothing may wait for a click
+
+    TFrmCrateboxMain window;
+    InstallTerminationHandler(&window, [&window] { window.close(); });
+    if (!options.musicRoot.isEmpty())
+        RunGuarded([&] { window.SetMusicRootFolder(options.musicRoot); });
+    window.show();
+
+    int status = 0;
+    if (!options.screenshot.isEmpty()) {
+        QTimer::singleShot(0, &window, [&] {
+            status = SaveScreenshot(window, options.screenshot) ? 0 : 1;
+            window.close();
+        });
+    }
+    const int loop = QApplication::exec();
+    return status != 0 ? status : loop;
+}

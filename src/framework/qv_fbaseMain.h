@@ -1,0 +1,49 @@
+#pragma once
+// The framework's base main window: a pop-up menu with the about box, the
+// language sub-menu and Close; geometry and language restored at creation
+// and stored at close; closing cleanly when the session ends.
+
+#include "framework/qv_contexte.h"
+
+#include <QList>
+
+class QAction;
+class QMenu;
+
+class TFrmBaseMain : public TqvForm {
+    Q_OBJECT
+public:
+    explicit TFrmBaseMain(QWidget* parent = nullptr);
+    ~TFrmBaseMain() override;
+
+    QMenu* PopupMenu = nullptr;
+    QAction* cmAbout = nullptr;
+    QAction* cmOnlineHelp = nullptr;
+    QMenu* cmLanguageList = nullptr;
+    QAction* cmNewLanguage = nullptr;
+    QAction* cmEditLanguage = nullptr;
+    QAction* _N0 = nullptr;
+    QAction* _NClose = nullptr;
+    QAction* cmClose = nullptr;
+
+    // Runs the menu's preparation and opens it at a global position.
+    void ShowPopupMenu(const QPoint& globalPos);
+
+protected:
+    // Base creation: language list, geometry, stored language, language items.
+    void BaseFormCreate();
+    // Stores "Language" and the geometry.
+    virtual void FormClose();
+    virtual void PopupMenuPopup();
+    virtual void LanguageItemClick(QAction* item);
+    void BuildLanguageItems();
+    void ClearLanguageItems();
+    void cmAboutClick();
+    void cmCloseClick();
+
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    bool m_closeHandled = false;
+};

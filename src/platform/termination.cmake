@@ -1,0 +1,1 @@
+list(APPEND TRALU_PLATFORM_SOURCES termination.cpp termination.h)
