@@ -16,7 +16,10 @@ inline const QString kInitialSection = QStringLiteral("Initial");
 
 class TqvContexte {
 public:
-    TqvContexte();
+    // executablePath names the program whose settings these are; empty for
+    // the running executable.  The hive file is DefaultHivePath() at the
+    // time of construction.
+    explicit TqvContexte(const QString& executablePath = {});
     ~TqvContexte();
     TqvContexte(const TqvContexte&) = delete;
     TqvContexte& operator=(const TqvContexte&) = delete;
@@ -24,7 +27,10 @@ public:
     QString ApplicationName() const;
     QString KeyPath(); // "\Software\Quarnet\" + normalised application name
 
+    // Opens application key + "\" + section (creating it when canCreate);
+    // the key stays current until CloseSection or the next operation.
     bool OpenSection(const QString& section, bool canCreate);
+    void CloseSection();
     void DeleteSection(const QString& section);
 
     void WriteString(const QString& name, const QString& value,
@@ -51,6 +57,9 @@ public:
     static QString NormaliseApplicationName(const QString& name);
 
 private:
+    QString SectionKey(const QString& section);
+
+    QString m_executablePath;
     QString m_keyPath;
     std::unique_ptr<TqvRegistry> m_registry;
 };
