@@ -590,7 +590,12 @@ bool TqvRegistry::OpenKey(const QString& key, bool canCreate) {
         if (!FindKey(m_snapshot, path))
             return false;
     }
-    m_currentPath = path;
+    // The path as the keys spell it.
+    const TqvRegKey* step = &m_snapshot;
+    for (const QString& part : path) {
+        step = step->FindSubKey(part);
+        m_currentPath << step->Name;
+    }
     m_open = true;
     return true;
 }
