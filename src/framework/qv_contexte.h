@@ -3,14 +3,14 @@
 // Values live in one hive file (see platform/reg_hive.h); every operation
 // opens, reads or writes, and closes it again, so no key stays open.
 
+#include "platform/reg_hive.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
-
-class TqvRegistry; // platform/reg_hive.h
 
 inline const QString kInitialSection = QStringLiteral("Initial");
 
@@ -33,6 +33,10 @@ public:
     void CloseSection();
     void DeleteSection(const QString& section);
 
+    // Reads give the default when the section or value is missing or the
+    // value has the other type.  Writes raise ERegistryError
+    // (platform/reg_hive.h) when the hive file cannot be written; a
+    // section whose name cannot exist is skipped.
     void WriteString(const QString& name, const QString& value,
                      const QString& section = kInitialSection);
     QString ReadString(const QString& name, const QString& def = {},
@@ -41,9 +45,11 @@ public:
     qint32 ReadInteger(const QString& name, qint32 def, const QString& section = kInitialSection);
     void WriteBool(const QString& name, bool value);
     bool ReadBool(const QString& name);
-    // Appends to target (not cleared); stops at the first missing index.
+    // Appends to target (not cleared); stops at the first missing index and
+    // after item "1000".  An item that is not a string raises ERegistryError.
     void ReadStrings(QStringList& target, const QString& name,
                      const QString& section = kInitialSection);
+    // Replaces the whole list: items "0" .. count-1 of a fresh sub-key.
     void WriteStrings(const QStringList& source, const QString& name,
                       const QString& section = kInitialSection);
 

@@ -580,13 +580,9 @@ bool TqvRegistry::OpenKey(const QString& key, bool canCreate) {
     if (!FindKey(m_snapshot, path)) {
         if (!canCreate)
             return false;
-        try {
-            Update([&](TqvRegKey& root) {
-                return !FindKey(root, path) && CreateKey(root, path) != nullptr;
-            });
-        } catch (const ERegistryError&) {
-            return false; // a key that cannot be created is not open
-        }
+        Update([&](TqvRegKey& root) {
+            return !FindKey(root, path) && CreateKey(root, path) != nullptr;
+        });
         if (!FindKey(m_snapshot, path))
             return false;
     }

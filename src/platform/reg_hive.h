@@ -118,7 +118,9 @@ public:
 
     // key is relative to the root (a leading backslash is allowed).  Reads
     // the file; with canCreate the missing keys are created (one write).
-    // False when the key does not exist and was not created.
+    // False when the key does not exist and was not created (or cannot
+    // exist: a component with a control character); ERegistryError when
+    // creating it cannot be written.
     bool OpenKey(const QString& key, bool canCreate);
     void CloseKey();
     bool HasCurrentKey() const { return m_open; }
