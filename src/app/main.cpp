@@ -3,6 +3,7 @@
 #include "app/cx_fmain.h"
 #include "app/cx_startup.h"
 #include "framework/qv_application.h"
+#include "framework/qv_confirm.h"
 #include "framework/qv_contexte.h"
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     TqvLanguage language;
     QApplication::setApplicationName(QStringLiteral("Tralu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tralu"));
+    InstallShellConfirmation();
     if (!options.screenshot.isEmpty())
         UseStandardErrorSink(); // nothing may wait for a click
 

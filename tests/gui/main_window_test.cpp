@@ -10,6 +10,8 @@
 #include "test_env.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
@@ -55,14 +57,17 @@ protected:
         window->close();
         QApplication::processEvents();
     }
-    // A fresh context reads what the window stored.
+    // A fresh context reads what the window stored.  Destroying a context
+    // clears the global one, so put ours back.
     qint32 StoredInt(const QString& name, qint32 def = -12345) {
-        TqvContexte reader;
-        return reader.ReadInteger(name, def);
+        qint32 value = TqvContexte().ReadInteger(name, def);
+        Contexte = contexte.get();
+        return value;
     }
     QString StoredString(const QString& name, const QString& def = QStringLiteral("<none>")) {
-        TqvContexte reader;
-        return reader.ReadString(name, def);
+        QString value = TqvContexte().ReadString(name, def);
+        Contexte = contexte.get();
+        return value;
     }
 
     QTemporaryDir dir;
@@ -136,7 +141,7 @@ TEST_F(MainWindowTest, ClosingWritesEveryKeyWithItsType) {
           "\"MusicRoot\"=\"\"", "\"NewMusicDir\"=\"News\"", "\"BookmarkDir\"=\"Bookmark\"",
           "\"PlaySong\"=\"\\\"audacious\\\"\"", "\"Language\"=dword:0000000"})
         EXPECT_TRUE(text.contains(QLatin1String(line))) << line;
-    TqvContexte reader;
+    TqvContexte& reader = *contexte;
     QStringList ext, tags;
     reader.ReadStrings(ext, QStringLiteral("MusicExt"));
     reader.ReadStrings(tags, QStringLiteral("TagsList"));

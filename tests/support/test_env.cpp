@@ -33,7 +33,9 @@ void IsolateEnvironment() {
     setenv("XDG_CONFIG_HOME", sub(".config").c_str(), 1);
     setenv("XDG_DATA_HOME", sub(".local/share").c_str(), 1);
     setenv("XDG_CACHE_HOME", sub(".cache").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", sub("run").c_str(), 1);
+    const std::string runtime = sub("run");
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     setenv("TRALU_SETTINGS", (sub(".config/Quarnet") + "/user.reg").c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("TRALU_AUDIO_SINK", "fakesink sync=true", 0);
