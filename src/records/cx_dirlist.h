@@ -3,6 +3,8 @@
 // readdir pass, the entry type from the listing itself (a stat only where the
 // file system does not give it), symbolic links never followed.
 
+#include "framework/qv_tools.h"
+
 #include <QByteArray>
 
 #include <dirent.h>
@@ -22,6 +24,7 @@ public:
     bool IsDirectory() const;
     // A plain file, or a symbolic link to one.
     bool IsFileOrLinkToFile() const;
+    int DirFd() const { return dirfd(Dir); }
 
 private:
     DIR* Dir = nullptr;
@@ -35,3 +38,10 @@ inline bool IsHiddenName(const char* name) {
 
 // True when `name` is the information file's name without regard to case.
 bool IsInfoFileName(const char* name);
+
+// The latest file date of a folder, as FilesDateRange(folder).second gives
+// it: over the folder's plain files whose names do not begin with ".", the
+// earlier of creation and last-write time, each in local DOS steps
+// (FileTimeToDate); 0 when there is no such file.  One readdir and one statx
+// per file, relative to the open folder.
+TDateTime LatestFileDate(const QByteArray& folder);

@@ -274,8 +274,8 @@ void TRecordInfo::LoadFrom(const QString& infoFile) {
     }
 
     if (Rip == 1.0) {
-        const auto range = FilesDateRange(Folder);
-        Rip = range.second != 0 ? range.second : FolderDate(Folder);
+        const TDateTime latest = LatestFileDate(QFile::encodeName(Folder));
+        Rip = latest != 0 ? latest : FolderDate(Folder);
     }
 }
 
