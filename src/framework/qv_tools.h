@@ -25,7 +25,7 @@ public:
 
 // What a folder listing reports for one entry.
 struct TFindRecord {
-    QString Name;          // without folder
+    QString Name; // without folder
     bool IsDirectory = false;
     bool IsSymLink = false;
     qint64 Size = 0;
@@ -48,15 +48,30 @@ TDateTime FileTimeToDate(const QDateTime& fileTimeUtc);
 // The packed DOS date-time (date in the high 16 bits) of a local time; 0
 // outside 1980..2107.
 quint32 DosDateTime(const QDateTime& local);
+// The date-time of a packed DOS date-time; 0 when it holds no valid date.
+TDateTime DosDateTimeToDate(quint32 dos);
+// The earlier of a file's creation and last-write times, each through
+// FileTimeToDate; a time that gives 0 does not count (0 when neither does).
+TDateTime EarlierFileDate(const QDateTime& creationUtc, const QDateTime& lastWriteUtc);
 
 // The user's short date format, with four-digit years.  Tests may set it.
 QString ShortDateFormat();
 void SetShortDateFormat(const QString& format); // empty: back to the locale's
-QString DateToStr(TDateTime value);              // date part only; "" for 0
-QString DateTimeToStr(TDateTime value);          // short date + long time
+// The user's long time format (without a time-zone part).  Tests may set it.
+QString LongTimeFormat();
+void SetLongTimeFormat(const QString& format); // empty: back to the locale's
+// A date format with every year field written with four digits.
+QString ForceFourDigitYear(const QString& format);
+QString DateToStr(TDateTime value); // date part only; "" for 0
+// Short date, a blank and the long time; the time is left out at exactly
+// midnight; "" for 0.
+QString DateTimeToStr(TDateTime value);
 // Parses a date in the short date format (a two-digit year is accepted as
 // well); false when it does not parse.
 bool TryStrToDate(const QString& text, TDateTime& value);
+// A date as above, optionally followed by a time (hours, minutes, optional
+// seconds, optional AM/PM marker), as DateTimeToStr writes it.
+bool TryStrToDateTime(const QString& text, TDateTime& value);
 
 // --- application and shell ------------------------------------------------
 QString ApplicationFolder(); // with a trailing "/"
@@ -64,15 +79,22 @@ QString ApplicationFolder(); // with a trailing "/"
 // Returns the first existing path, else the path next to the executable.
 QString ApplicationDataPath(const QString& relative);
 QString ShellErrorText(int code);
-void ShellOpen(const QString& path);                                  // EToolsError
+void ShellOpen(const QString& path); // EToolsError
 int RunCommand(const QString& command, const QString& arguments, bool wait, int showMode = 1);
 bool ShellDelete(const QString& path, bool showProgress = false, bool confirm = false);
 bool ShellRecycle(const QString& path, bool showProgress = false, bool confirm = false);
 bool ShellCopy(const QString& from, const QString& to, bool showProgress = false,
                bool confirm = false);
 QString TempFolder(); // with a trailing "/"
+// Who answers the questions of ShellDelete, ShellRecycle and ShellCopy when
+// they are asked to confirm (true: go on).  Without one they go on.  The
+// application installs the message box of qv_confirm.h.
+void SetShellConfirmation(std::function<bool(const QString& message)> confirm);
 
 // --- folder walks -----------------------------------------------------------
+// True when name matches the wildcard ("*", "?"), without regard to case;
+// a trailing ".*" also matches names without extension, as "*.*" matches all.
+bool MatchesWildcard(const QString& name, const QString& wildcard);
 // pattern: folder + "/" + wildcard ("*", "*.mp3"); the wildcard matches
 // without regard to case.  Hidden entries (names starting with ".") are
 // skipped.  Entries come in the order the file system lists them.
@@ -86,7 +108,11 @@ std::pair<TDateTime, TDateTime> FilesDateRange(const QString& folder);
 // --- paths and characters -------------------------------------------------------
 QString AddBackslash(const QString& path);    // adds one trailing "/"
 QString RemoveBackslash(const QString& path); // removes one trailing "/"; "/" stays "/"
-inline int Min(int a, int b) { return a < b ? a : b; }
-inline int Max(int a, int b) { return a > b ? a : b; }
+inline int Min(int a, int b) {
+    return a < b ? a : b;
+}
+inline int Max(int a, int b) {
+    return a > b ? a : b;
+}
 char UpCaseAscii(char c);
 QChar UpCaseAscii(QChar c);

@@ -1,3 +1,5 @@
 #include "platform/version.h"
 
-QString TraluVersion() { return QStringLiteral(TRALU_VERSION); }
+QString TraluVersion() {
+    return QStringLiteral(TRALU_VERSION);
+}

@@ -1,0 +1,1 @@
+tralu_add_test(test_atomic_file SOURCES atomic_file_test.cpp LIBS tralu_platform)

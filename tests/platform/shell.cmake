@@ -1,0 +1,1 @@
+tralu_add_test(test_shell_platform SOURCES test_shell_platform.cpp LIBS tralu_platform)
