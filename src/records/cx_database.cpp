@@ -1,6 +1,6 @@
 #include "records/cx_database.h"
 
-#include "records/cx_atomic_local.h"
+#include "platform/atomic_file.h"
 #include "records/cx_dirlist.h"
 #include "records/cx_records.h"
 #include "records/cx_similarity.h"

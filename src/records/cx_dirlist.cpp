@@ -55,17 +55,25 @@ qint64 Msecs(const struct statx_timestamp& t) {
     return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
-TDateTime MsecsToDate(qint64 ms) {
-    return FileTimeToDate(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
+QDateTime Utc(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
 }
 
 } // namespace
 
 TDateTime LatestFileDate(const QByteArray& folder) {
-    struct TTimes {
-        qint64 Creation, Write;
-    };
-    std::vector<TTimes> files;
+    // Times well inside the DOS range (1980..2107 in any time zone) convert
+    // in order, so among files whose two times are both inside it only the
+    // latest earlier-of-the-two needs converting; the others go through
+    // EarlierFileDate one by one.
+    static const qint64 safeFirst =
+        QDateTime(QDate(1980, 1, 3), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+    static const qint64 safeLast =
+        QDateTime(QDate(2107, 12, 29), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+    auto safe = [](qint64 ms) { return ms >= safeFirst && ms <= safeLast; };
+
+    qint64 latestSafe = -1;
+    TDateTime latest = 0;
     TDirReader reader(folder);
     while (reader.Next()) {
         if (IsHiddenName(reader.Name()) || reader.IsDirectory())
@@ -77,18 +85,13 @@ TDateTime LatestFileDate(const QByteArray& folder) {
             continue;
         const qint64 creation =
             (st.stx_mask & STATX_BTIME) ? Msecs(st.stx_btime) : Msecs(st.stx_ctime);
-        files.push_back({creation, Msecs(st.stx_mtime)});
+        const qint64 write = Msecs(st.stx_mtime);
+        if (safe(creation) && safe(write))
+            latestSafe = std::max(latestSafe, std::min(creation, write));
+        else
+            latest = std::max(latest, EarlierFileDate(Utc(creation), Utc(write)));
     }
-    // The conversion keeps the order of times, so the files are tried from
-    // the latest down and only until one converts: a time outside the DOS
-    // range converts to 0 and makes that file count for nothing.
-    std::sort(files.begin(), files.end(), [](const TTimes& a, const TTimes& b) {
-        return std::min(a.Creation, a.Write) > std::min(b.Creation, b.Write);
-    });
-    for (const TTimes& f : files) {
-        const TDateTime c = MsecsToDate(f.Creation), w = MsecsToDate(f.Write);
-        if (c != 0 && w != 0)
-            return std::min(c, w);
-    }
-    return 0;
+    if (latestSafe >= 0)
+        latest = std::max(latest, FileTimeToDate(Utc(latestSafe)));
+    return latest;
 }

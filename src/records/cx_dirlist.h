@@ -41,7 +41,7 @@ bool IsInfoFileName(const char* name);
 
 // The latest file date of a folder, as FilesDateRange(folder).second gives
 // it: over the folder's plain files whose names do not begin with ".", the
-// earlier of creation and last-write time, each in local DOS steps
-// (FileTimeToDate); 0 when there is no such file.  One readdir and one statx
+// earlier of creation and last-write time in local DOS steps
+// (EarlierFileDate); 0 when there is no such file.  One readdir and one statx
 // per file, relative to the open folder.
 TDateTime LatestFileDate(const QByteArray& folder);

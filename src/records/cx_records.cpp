@@ -1,15 +1,12 @@
 #include "records/cx_records.h"
 
-#include "records/cx_atomic_local.h"
+#include "platform/atomic_file.h"
 #include "records/cx_dirlist.h"
 #include "records/cx_inifile.h"
 
 #include <QDate>
 #include <QFile>
-#include <QLocale>
-#include <QTime>
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -71,32 +68,6 @@ qint32 RunValue(const QString& run) {
 int CurrentYearAtStart() {
     static const int year = QDate::currentDate().year();
     return year;
-}
-
-// The fraction of a day of a time text, trying the locale's formats first.
-bool TryTextToTime(const QString& text, double& fraction) {
-    const QLocale locale = QLocale::system();
-    QStringList candidates{text};
-    const qsizetype lastBlank = text.lastIndexOf(' ');
-    if (lastBlank > 0)
-        candidates << text.left(lastBlank).trimmed(); // without a time zone name
-    const QStringList formats{locale.timeFormat(QLocale::LongFormat),
-                              locale.timeFormat(QLocale::ShortFormat),
-                              QStringLiteral("H:mm:ss"),
-                              QStringLiteral("H:mm"),
-                              QStringLiteral("h:mm:ss AP"),
-                              QStringLiteral("h:mm AP")};
-    for (const QString& candidate : candidates)
-        for (const QString& format : formats) {
-            QTime t = locale.toTime(candidate, format);
-            if (!t.isValid())
-                t = QTime::fromString(candidate, format);
-            if (t.isValid()) {
-                fraction = t.msecsSinceStartOfDay() / 86400000.0;
-                return true;
-            }
-        }
-    return false;
 }
 
 } // namespace
@@ -193,31 +164,6 @@ TFolderNameInfo ParseFolderName(const QString& name) {
     return ParseFolderName(name, CurrentYearAtStart());
 }
 
-// --- dates in the information file ------------------------------------------
-
-QString RipToText(TDateTime value) {
-    double whole;
-    if (std::modf(value, &whole) == 0.0)
-        return DateToStr(value);
-    return DateTimeToStr(value);
-}
-
-bool TryTextToRip(const QString& text, TDateTime& value) {
-    const QString t = TrimBlanks(text);
-    if (t.isEmpty())
-        return false;
-    // Date and time, split at a blank (the date format itself may hold blanks).
-    for (qsizetype i = t.indexOf(' '); i > 0; i = t.indexOf(' ', i + 1)) {
-        TDateTime date;
-        double fraction;
-        if (TryStrToDate(t.left(i), date) && TryTextToTime(TrimBlanks(t.mid(i + 1)), fraction)) {
-            value = date + fraction;
-            return true;
-        }
-    }
-    return TryStrToDate(t, value);
-}
-
 // --- TRecordInfo ---------------------------------------------------------------
 
 TRecordInfo::TRecordInfo(const QString& folder)
@@ -266,7 +212,7 @@ void TRecordInfo::LoadFrom(const QString& infoFile) {
 
         TDateTime rip;
         const auto ripText = IniReadValue(content, SectionInfos, "Rip").value_or("");
-        Rip = TryTextToRip(QString::fromUtf8(ripText), rip) ? rip : 1.0;
+        Rip = TryStrToDateTime(QString::fromUtf8(ripText), rip) ? rip : 1.0;
 
         StoredTagsRaw = IniReadValue(content, SectionInfos, "Tags").value_or("");
         StoredTags = QString::fromUtf8(StoredTagsRaw);
@@ -294,7 +240,7 @@ void TRecordInfo::Save() {
     content = IniWriteValues(content, SectionInfos,
                              {{"Release", QByteArray::number(Release)},
                               {"Tags", tags},
-                              {"Rip", RipToText(Rip).toUtf8()}});
+                              {"Rip", DateTimeToStr(Rip).toUtf8()}});
     QString error;
     if (!AtomicWriteFile(path, content, &error))
         throw EToolsError(

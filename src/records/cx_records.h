@@ -82,11 +82,3 @@ struct TFolderNameInfo {
 TFolderNameInfo ParseFolderName(const QString& name);
 // The same with an explicit current year (for tests).
 TFolderNameInfo ParseFolderName(const QString& name, int currentYear);
-
-// --- dates in the information file ------------------------------------------
-
-// The "Rip" text: short date, a blank and the long time; the date alone when
-// the time is exactly midnight.
-QString RipToText(TDateTime value);
-// Parses a "Rip" text (date alone, or date and time); false when it does not.
-bool TryTextToRip(const QString& text, TDateTime& value);

@@ -1,5 +1,4 @@
 list(APPEND TRALU_RECORDS_SOURCES
-  cx_atomic_local.cpp cx_atomic_local.h
   cx_database.cpp cx_database.h
   cx_dirlist.cpp cx_dirlist.h
   cx_inifile.cpp cx_inifile.h

@@ -1,5 +1,6 @@
 // TRecordInfo on real folders: derived values, stored values, rip dates and
 // the rewrite of the information file.
+#include "records/cx_dirlist.h"
 #include "records/cx_records.h"
 
 #include "records_test_util.h"
@@ -97,6 +98,33 @@ TEST_F(RecordInfoTest, RipDateFromTheStoredTextTheFilesOrTheFolder) {
     c.Load();
     const TDateTime now = DateTimeFromQDateTime(QDateTime::currentDateTime());
     EXPECT_NEAR(c.Rip, now, 5.0 / 1440) << DateTimeToStr(c.Rip).toStdString();
+}
+
+TEST_F(RecordInfoTest, LatestFileDateAgreesWithFilesDateRange) {
+    // Write times inside and outside the DOS range (a time outside it leaves
+    // the creation time, which is now).
+    const QDateTime times[][3] = {
+        {QDateTime(QDate(2004, 3, 21), QTime(10, 0, 1)), QDateTime(QDate(1999, 1, 1), QTime(0, 0)),
+         QDateTime()},
+        {QDateTime(QDate(1970, 1, 2), QTime(0, 0)), QDateTime(QDate(2004, 1, 1), QTime(0, 0)),
+         QDateTime()},
+        {QDateTime(QDate(2150, 1, 1), QTime(0, 0)), QDateTime(), QDateTime()},
+        {QDateTime(QDate(1980, 1, 1), QTime(0, 0, 1)),
+         QDateTime(QDate(2107, 12, 31), QTime(23, 59)),
+         QDateTime(QDate(1979, 12, 31), QTime(23, 59))},
+        {QDateTime(), QDateTime(), QDateTime()},
+    };
+    int n = 0;
+    for (const auto& row : times) {
+        const QString folder = MakeFolder(Root, QString("Dates/%1").arg(++n));
+        int f = 0;
+        for (const QDateTime& t : row)
+            if (t.isValid())
+                SetWriteTime(WriteBytes(QString("%1/%2.mp3").arg(folder).arg(++f), "x"), t);
+        MakeFolder(folder, "sub"); // folders do not count
+        EXPECT_EQ(LatestFileDate(QFile::encodeName(folder)), FilesDateRange(folder).second)
+            << "row " << n;
+    }
 }
 
 TEST_F(RecordInfoTest, SaveWritesTheThreeKeysAndKeepsTheRest) {
