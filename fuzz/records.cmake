@@ -1,0 +1,1 @@
+tralu_add_fuzzer(fuzz_records_text fuzz_records_text.cpp tralu_records)

@@ -1,1 +1,0 @@
-// replaced by the record modules
