@@ -130,10 +130,36 @@ public:
     void BuildTree(const QString& folder);
     void cmRefreshAllClick();
     void SetStatusText(const QString& text);
+    void RefreshPlaylistView();
+
+    // --- tree, toolbar and List tab (cx_fmain_tree.cpp) ---------------------
     // The folder the views work on: a record chosen in a list, else the
     // folder of the tree's focused node.
     QString CurrentFolder() const;
-    void RefreshPlaylistView();
+    // Refreshes each view for a new current folder, when its tab is active.
+    void RefreshViews();
+    void AutoSelectTab();
+    void RefreshListTab(bool force);
+    // (tree area: add further members here)
+
+    // --- Music tab: record panel and song list (cx_fmain_music.cpp) ---------
+    void ShowRecord(bool force);
+    void CollectFolderFiles(const QString& folder);
+    // (record panel area: add further members here)
+
+    // --- Records tab: grid of covers (cx_fmain_records.cpp) -----------------
+    void RefreshRecordsGrid(bool force);
+    // (records grid area: add further members here)
+
+    // --- Rename tab (cx_fmain_rename.cpp) -----------------------------------
+    void RefreshRenameList(bool force);
+    // (rename area: add further members here)
+
+    // --- Search and Neighbour tabs (cx_fmain_search.cpp) --------------------
+    // (search area: add further members here)
+
+    // --- Tag infos tab (cx_fmain_tags.cpp) ----------------------------------
+    // (tag editor area: add further members here)
     // The tree pane's width as it will be stored.
     int TreePaneWidth() const;
 

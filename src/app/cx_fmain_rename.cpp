@@ -14,3 +14,5 @@ void TFrmCrateboxMain::BuildRenameTab() {
     DrawGrid->verticalHeader()->hide();
     layout->addWidget(DrawGrid, 1);
 }
+
+void TFrmCrateboxMain::RefreshRenameList(bool) {}
