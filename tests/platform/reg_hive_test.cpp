@@ -163,6 +163,30 @@ TEST(HiveText, RejectsWhatItCannotKeep) {
     EXPECT_FALSE(deep.Ok);
 }
 
+TEST(HiveText, DefaultPathFollowsTheEnvironment) {
+    const QByteArray savedSettings = qgetenv("TRALU_SETTINGS");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray home = qgetenv("HOME");
+    const struct {
+        const char* settings; // null: unset
+        const char* config;
+        QString expected;
+    } cases[] = {
+        {"/elsewhere/my.reg", "/cfg", QStringLiteral("/elsewhere/my.reg")},
+        {nullptr, "/cfg", QStringLiteral("/cfg/Quarnet/user.reg")},
+        {"", "/cfg", QStringLiteral("/cfg/Quarnet/user.reg")},
+        {nullptr, nullptr,
+         QString::fromLocal8Bit(home) + QStringLiteral("/.config/Quarnet/user.reg")},
+    };
+    for (const auto& c : cases) {
+        c.settings ? qputenv("TRALU_SETTINGS", c.settings) : qunsetenv("TRALU_SETTINGS");
+        c.config ? qputenv("XDG_CONFIG_HOME", c.config) : qunsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(DefaultHivePath(), c.expected);
+    }
+    qputenv("TRALU_SETTINGS", savedSettings);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+}
+
 // --- the accessor over a file ------------------------------------------------------
 
 class HiveFileTest : public testing::Test {
