@@ -187,7 +187,8 @@ struct HiveFile {
 HiveFile ReadHiveFile(const QString& path) {
     HiveFile file;
     const QByteArray name = QFile::encodeName(path);
-    FileDescriptor fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(
+        ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a FIFO must not block
     if (fd.get() < 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
             file.State = HiveFile::Unreadable;
