@@ -47,6 +47,7 @@ protected:
         EXPECT_EQ(link.HotKey, 0);
         EXPECT_EQ(link.HotKeyModifiers, THotKeyModifiers());
         EXPECT_TRUE(link.ItemIdList.isEmpty());
+        EXPECT_EQ(link.ShowCommand, TShowCommand::ShowNormal);
     }
 };
 
