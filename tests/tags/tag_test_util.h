@@ -94,8 +94,13 @@ inline void WriteFile(const std::string& path, std::string_view bytes) {
 }
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::ifstream f(path, std::ios::binary | std::ios::ate);
+    if (!f)
+        return {};
+    std::string out(static_cast<std::size_t>(f.tellg()), '\0');
+    f.seekg(0);
+    f.read(out.data(), static_cast<std::streamsize>(out.size()));
+    return out;
 }
 
 inline mode_t ModeOf(const std::string& path) {
