@@ -200,6 +200,9 @@ void TFrmCrateboxMain::FillTree(const QString& folder) {
     NewsNode = nullptr;
     BookmarkNode = nullptr;
     VSTModel->Clear();
+    // No node is focused until the user picks one (the view would otherwise
+    // focus the first node when it gets the keyboard focus).
+    VST->setCurrentIndex(QModelIndex());
     if (!IsExistingFolder(folder))
         return;
     TreeRootFolder = RemoveBackslash(folder);
