@@ -4,11 +4,13 @@
 // build and run their own tabs).
 
 #include "framework/qv_fbaseMain.h"
+#include "framework/qv_shortcut.h"
 
 #include <QIcon>
 #include <functional>
 #include <QList>
 #include <QPixmap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,9 @@ class QTabWidget;
 class QTableView;
 class QToolBar;
 class QTreeView;
+class TFolderNode;
+class TFolderTreeModel;
+class TShellListModel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
     Q_OBJECT
@@ -140,6 +145,56 @@ public:
     void RefreshViews();
     void AutoSelectTab();
     void RefreshListTab(bool force);
+    // The tree's nodes and their records.
+    TFolderTreeModel* VSTModel = nullptr;
+    // Top-level nodes of the new-music and bookmark folders (the bookmark
+    // node is the hidden root while the bookmark folder's button is shown).
+    TFolderNode* NewsNode = nullptr;
+    TFolderNode* BookmarkNode = nullptr;
+    // The shortcut reader of the tree and toolbar listings.
+    TVirtualShellLink VirtualShellLink;
+    TShellListModel* ShellListModel = nullptr;
+    QMenu* PopupMenuShellList = nullptr;
+    QAction* cmListOpen = nullptr;
+    QAction* cmListRename = nullptr;
+    QAction* cmListTrash = nullptr;
+
+    void FillTree(const QString& folder);
+    void RebuildToolbar(const QString& folder);
+    // Clears list, then adds cover|name for each sub-folder and each shortcut
+    // to a folder of folder.
+    void ListSubfolderCovers(const QString& folder, QStringList& list);
+    // cover|name of folder (FolderPictures receives its picture files when no
+    // Folder.* picture is there).
+    QString CoverOf(const QString& folder, const QString& name);
+    // Appends the picture, stretched to 48 x 48, to ImageListToolbar and
+    // returns its index; EToolsError when it cannot be read.
+    int AddToolbarImage(const QString& picture);
+    void toolButtonClick(QAction* button);
+    // The tree's focused node, or none.
+    TFolderNode* FocusedNode() const;
+    void LoadChildren(TFolderNode* node);
+    void RefreshNode(TFolderNode* node);
+    // Sets a node's icon (ImageIndex) and repaints it.
+    void SetNodeImageIndex(TFolderNode* node, qint32 imageIndex);
+    // True when the focused node lies below BookmarkNode.
+    bool FocusedNodeIsBookmarked() const;
+    void VSTInitNode(TFolderNode& node);
+    void VSTFreeNode(TFolderNode& node);
+    void VSTFocusChanged();
+    // The end of an in-place rename of node; true when the folder was renamed.
+    bool VSTNewText(TFolderNode& node, const QString& newText);
+    void VSTDblClick();
+    void cmExploreClick();
+    void cmDeleteClick();
+    void cmRefreshNodeClick();
+    void tsListShow();
+    void ShellListViewDblClick(const QModelIndex& index);
+    void ShellListViewContextMenu(const QPoint& position);
+    void BuildTreeArea(); // the tree's model, toolbar and folder actions
+    // True for the new-music and bookmark folders of the music root.
+    bool IsSpecialFolder(const QString& folder) const;
+    QSet<QString> ReportedCoverErrors; // covers that failed to load, reported once
     // (tree area: add further members here)
 
     // --- Music tab: record panel and song list (cx_fmain_music.cpp) ---------

@@ -143,7 +143,8 @@ void TFrmCrateboxMain::BuildDesign() {
             Guarded([this](bool) { cmRefreshAllClick(); }));
     connect(cmSetMusicRoot, &QAction::triggered, this,
             Guarded([this](bool) { cmSetMusicRootClick(); }));
+    BuildTreeArea();
     // Actions of later areas stay disabled until their handlers exist.
-    for (QAction* pending : {cmRefreshNode, cmExplore, cmDelete, cmNews, cmParameters})
+    for (QAction* pending : {cmNews, cmParameters})
         pending->setEnabled(false);
 }
