@@ -51,6 +51,11 @@ void TFrmCrateboxMain::BuildRecordsTab() {
                 if (PopupMenuPlay && !PopupMenuPlay->isEmpty())
                     PopupMenuPlay->popup(pos);
             }));
+    // Also when the splitter moves, not only when the window is resized.
+    connect(DrawGridRecord, &TRecordsGrid::Resized, this, Guarded([this] {
+                if (!Updating)
+                    LayoutRecordsGrid();
+            }));
     connect(PageControl, &QTabWidget::currentChanged, this, Guarded([this](int) {
                 if (PageControl->currentWidget() == tsRecords)
                     tsRecordsShow();

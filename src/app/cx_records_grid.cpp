@@ -102,6 +102,7 @@ void TRecordsGrid::EnsureVisible(int column, int row) {
 void TRecordsGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
+    emit Resized();
 }
 
 void TRecordsGrid::paintEvent(QPaintEvent* event) {

@@ -47,6 +47,8 @@ public:
 signals:
     void CellDoubleClicked();
     void PopupRequested(const QPoint& globalPos);
+    // The client area changed size (the columns may have to change).
+    void Resized();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -110,6 +110,12 @@ bool RunJpegDecode(TJpegDecode& d, const unsigned char* data, unsigned long size
                                  int(std::min<JDIMENSION>(d.Info.image_height, 1u << 30))),
                            atLeast));
     d.Info.scale_denom = 8;
+    if (d.Info.scale_num < 8) {
+        // A thumbnail: the fast integer transform and plain upsampling are
+        // indistinguishable at these sizes and cost less.
+        d.Info.dct_method = JDCT_IFAST;
+        d.Info.do_fancy_upsampling = FALSE;
+    }
     bool cmyk = false;
     QImage::Format format = QImage::Format_RGB32;
     switch (d.Info.jpeg_color_space) {
