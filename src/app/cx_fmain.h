@@ -3,8 +3,10 @@
 // per area (cx_fmain.cpp: life cycle, settings and layout; the tab files
 // build and run their own tabs).
 
+#include "app/cx_cover_cache.h"
 #include "framework/qv_fbaseMain.h"
 #include "framework/qv_shortcut.h"
+#include "records/cx_records.h"
 
 #include <QIcon>
 #include <functional>
@@ -14,10 +16,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSplitter;
@@ -29,6 +34,10 @@ class QTreeView;
 class TFolderNode;
 class TFolderTreeModel;
 class TShellListModel;
+class TRecordsGrid;
+class TSongListModel;
+class TqvImage;
+class TqvLabel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
     Q_OBJECT
@@ -77,7 +86,7 @@ public:
     QTableView* DrawGrid = nullptr; // rename grid
     QTableView* DrawGridTags = nullptr;
     QComboBox* cbID3v1Genre = nullptr;
-    QTableView* DrawGridRecord = nullptr;
+    TRecordsGrid* DrawGridRecord = nullptr;
     QPushButton* BtUpdateDB = nullptr;
     QTreeView* LV = nullptr;
     QPushButton* BtShowRecord = nullptr;
@@ -194,16 +203,63 @@ public:
     void BuildTreeArea(); // the tree's model, toolbar and folder actions
     // True for the new-music and bookmark folders of the music root.
     bool IsSpecialFolder(const QString& folder) const;
-    QSet<QString> ReportedCoverErrors; // covers that failed to load, reported once
     // (tree area: add further members here)
 
     // --- Music tab: record panel and song list (cx_fmain_music.cpp) ---------
     void ShowRecord(bool force);
     void CollectFolderFiles(const QString& folder);
+    void tsMusicShow();
+    void ShowCover(const QString& folder);
+    void ShowRecordInfo();
+    void ClearRecordPanel();
+    void SaveRecordEdits();
+    void edRecordChange();
+    void BtAddTagClick();
+    void btSameTagClick();
+    // Gives the tag string to every folder without sub-folders below folder;
+    // lets pending events run once per folder and stops when Closing is set.
+    int TagLeafFolders(const QString& folder, const QString& tags);
+    QWidget* _pnMusicInfo = nullptr;
+    QPushButton* btPlayDir = nullptr;
+    QPushButton* btEnqueue = nullptr;
+    TqvLabel* _lbAuteur = nullptr;
+    TqvLabel* _lbDisque = nullptr;
+    QLabel* lbRelease = nullptr;
+    QLineEdit* edRecordRelease = nullptr;
+    QLabel* lbToDisk = nullptr;
+    QLineEdit* edRecordRip = nullptr;
+    QPushButton* _sbBookmarkIt = nullptr;
+    QWidget* pnImage = nullptr;
+    TqvImage* ImageFolder = nullptr;
+    QPushButton* btPlaySong = nullptr;
+    QPushButton* btEnqueueSong = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* edTags = nullptr;
+    QPushButton* BtAddTag = nullptr;
+    QPushButton* btSameTag = nullptr;
+    // The rows of DrawGridMusic (the tag editor's song grid can share it).
+    TSongListModel* SongListModel = nullptr;
+    // Information of the folder last shown by ShowRecord.
+    std::unique_ptr<TRecordInfo> RecordInfo;
     // (record panel area: add further members here)
 
     // --- Records tab: grid of covers (cx_fmain_records.cpp) -----------------
     void RefreshRecordsGrid(bool force);
+    void tsRecordsShow();
+    void DrawGridRecordDblClick();
+    // The record folder of the grid's current cell; empty for an empty cell.
+    QString RecordsGridCurrentFolder() const;
+    // Hands a record folder of the grid to the enqueue command.
+    void EnqueueRecordFromGrid(const QString& folder);
+    // Enables the items cmPlay and cmEnqueue of PopupMenuPlay.
+    void SetPlayMenuEnabled(bool enabled);
+    // A cover at the size it is shown, from the cover cache.  A cover that
+    // cannot be decoded gives a null picture and is reported through the
+    // application's error handler once (after the current event), not at
+    // every repaint.
+    QImage CoverPicture(const QString& path, const QSize& size,
+                        TCoverFit fit = TCoverFit::Stretch);
+    TCoverCache CoverCache;
     // (records grid area: add further members here)
 
     // --- Rename tab (cx_fmain_rename.cpp) -----------------------------------

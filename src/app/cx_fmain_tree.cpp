@@ -219,11 +219,16 @@ QString TFrmCrateboxMain::CoverOf(const QString& folder, const QString& name) {
 }
 
 int TFrmCrateboxMain::AddToolbarImage(const QString& picture) {
-    QString error;
-    const QImage image = LoadPicture(picture, QSize(48, 48), &error);
-    if (image.isNull())
-        throw EToolsError(error);
-    ImageListToolbar.append(QPixmap::fromImage(image));
+    // Through the cover cache shared with the grid and the record panel, so
+    // that a picture which cannot be decoded is reported once, wherever it
+    // shows first; -1 when it failed before and was reported then.
+    const TCoverCache::TCover cover = CoverCache.Get(picture, QSize(48, 48));
+    if (cover.Picture.isNull()) {
+        if (cover.NewError)
+            throw EToolsError(cover.Error);
+        return -1;
+    }
+    ImageListToolbar.append(QPixmap::fromImage(cover.Picture));
     return int(ImageListToolbar.size()) - 1;
 }
 
@@ -255,14 +260,12 @@ void TFrmCrateboxMain::RebuildToolbar(const QString& folder) {
         if (hasCover) {
             try {
                 image = AddToolbarImage(cover);
+                hasCover = image >= 0;
             } catch (const EToolsError& e) {
                 // A picture that cannot be read leaves its button with the
                 // plain folder picture; it is reported once.
                 hasCover = false;
-                if (!ReportedCoverErrors.contains(cover)) {
-                    ReportedCoverErrors.insert(cover);
-                    errors << e.Message;
-                }
+                errors << e.Message;
             }
         }
         if (!hasCover) {
