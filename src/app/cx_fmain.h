@@ -4,6 +4,7 @@
 // build and run their own tabs).
 
 #include "framework/qv_fbaseMain.h"
+#include "records/cx_database.h"
 
 #include <QIcon>
 #include <functional>
@@ -24,6 +25,7 @@ class QTabWidget;
 class QTableView;
 class QToolBar;
 class QTreeView;
+class TReportListModel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
     Q_OBJECT
@@ -156,6 +158,25 @@ public:
     // (rename area: add further members here)
 
     // --- Search and Neighbour tabs (cx_fmain_search.cpp) --------------------
+    // The record database of the music root, with DatabaseProgress as its
+    // progress handler.
+    std::unique_ptr<TRecordStructList> Database;
+    TReportListModel* SearchModel = nullptr;    // behind LV
+    TReportListModel* NeighbourModel = nullptr; // behind LVLike
+    void tsSearchShow();
+    void tsLikeShow();
+    void BtUpdateDBClick();
+    // Shows the selected record of LV, or of LVLike when it is the sender,
+    // in the Music tab.
+    void BtShowRecordClick(QObject* sender);
+    void LVItemDblClick(QObject* sender);
+    void cbApplyFilterClick();
+    void FillSearchList();
+    void DatabaseProgress(TRecordStructList& sender, const QString& dir, bool& stop);
+    void btShowLikeClick();
+    void FillNeighbourList();
+    // Sets the column captions of both lists again (language change).
+    void TranslateDatabaseLists();
     // (search area: add further members here)
 
     // --- Tag infos tab (cx_fmain_tags.cpp) ----------------------------------
