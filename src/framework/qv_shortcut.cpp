@@ -56,6 +56,7 @@ void TVirtualShellLink::Clear() {
     ItemIdList.clear();
     HotKey = 0;
     HotKeyModifiers = {};
+    ShowCommand = TShowCommand::ShowNormal;
 }
 
 bool TVirtualShellLink::ReadShortcut(const QString& fileName) {

@@ -36,8 +36,9 @@ public:
     // Loads the shortcut and fills the fields.  A symbolic link gives its
     // target (a relative one resolved against the link's folder) and fails
     // when that target does not exist; a .lnk file gives its relative path
-    // resolved against its own folder, else its local path.  On failure
-    // every field is emptied and the result is false.
+    // resolved against its own folder when that exists, else its local path.
+    // Every field is reset first, so on failure all are empty (ShowCommand
+    // back to ShowNormal) and the result is false.
     bool ReadShortcut(const QString& fileName);
 
     QString FileName; // the shortcut last read; empty after a failed read

@@ -8,6 +8,7 @@
 #undef LIBLNK_HAVE_BFIO
 #include <liblnk.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -50,10 +51,75 @@ QString ReadString(liblnk_file_t* file, TSizeGetter sizeOf, TStringGetter get) {
     return QString::fromUtf8(reinterpret_cast<const char*>(buffer.data()));
 }
 
+constexpr qint64 kMaxLnkSize = 1 << 20; // real shell links are a few kilobytes
+
+quint32 Get32(const QByteArray& b, qsizetype at) {
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | quint8(b[at + i]);
+    return v;
+}
+
+quint16 Get16(const QByteArray& b, qsizetype at) {
+    return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
+}
+
 } // namespace
+
+bool LnkLayoutIsSound(const QByteArray& b) {
+    static const unsigned char kClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                             0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+    const qsizetype size = b.size();
+    if (size < 0x4C || size > kMaxLnkSize || Get32(b, 0) != 0x4C ||
+        memcmp(b.constData() + 4, kClsid, 16) != 0)
+        return false;
+    const quint32 flags = Get32(b, 0x14);
+    qsizetype at = 0x4C;
+    if (flags & 0x01) { // item-ID list
+        if (at + 2 > size)
+            return false;
+        at += 2 + Get16(b, at);
+        if (at > size)
+            return false;
+    }
+    if (flags & 0x02) { // location information
+        if (at + 4 > size)
+            return false;
+        const quint32 infoSize = Get32(b, at);
+        if (infoSize < 4 || infoSize > quint32(size - at))
+            return false;
+        at += infoSize;
+    }
+    const qsizetype charSize = (flags & 0x80) ? 2 : 1;
+    for (const quint32 stringFlag : {0x04u, 0x08u, 0x10u, 0x20u, 0x40u}) {
+        if (!(flags & stringFlag))
+            continue;
+        if (at + 2 > size)
+            return false;
+        at += 2 + Get16(b, at) * charSize;
+        if (at > size)
+            return false;
+    }
+    while (at + 4 <= size) { // extra blocks, up to the terminal block
+        const quint32 blockSize = Get32(b, at);
+        if (blockSize < 4)
+            return true;
+        if (blockSize > quint32(size - at))
+            return false;
+        at += blockSize;
+    }
+    return true;
+}
 
 bool ReadLnkFile(const QString& path, TLnkFileData& data) {
     data = TLnkFileData();
+    QFile raw(path);
+    if (!raw.open(QIODevice::ReadOnly) || raw.size() > kMaxLnkSize)
+        return false;
+    const QByteArray bytes = raw.read(kMaxLnkSize + 1);
+    raw.close();
+    if (!LnkLayoutIsSound(bytes))
+        return false;
     TLnkFile lnk;
     TLnkError error;
     if (liblnk_file_initialize(&lnk.File, &error) != 1)
@@ -82,17 +148,9 @@ bool ReadLnkFile(const QString& path, TLnkFileData& data) {
     if (liblnk_file_get_icon_index(f, &iconIndex, &error) == 1)
         data.IconIndex = qint32(iconIndex);
     // This liblnk leaves the show command and the hot key at 0; both sit at
-    // fixed places of the header, which liblnk has just validated.
-    QFile raw(path);
-    if (raw.open(QIODevice::ReadOnly)) {
-        const QByteArray header = raw.read(0x4C);
-        if (header.size() == 0x4C) {
-            const auto byte = [&](int i) { return quint32(quint8(header[i])); };
-            data.ShowWindowValue =
-                byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 | byte(0x3F) << 24;
-            data.HotKeyValue = quint16(byte(0x40) | byte(0x41) << 8);
-        }
-    }
+    // fixed places of the header checked above.
+    data.ShowWindowValue = Get32(bytes, 0x3C);
+    data.HotKeyValue = Get16(bytes, 0x40);
     size_t idSize = 0;
     if (liblnk_file_get_link_target_identifier_data_size(f, &idSize, &error) == 1 && idSize > 0) {
         QByteArray ids(qsizetype(idSize), '\0');

@@ -19,6 +19,11 @@ struct TLnkFileData {
     QByteArray ItemIdList; // the link target identifier (item-ID list) bytes
 };
 
+// True when the sizes recorded in a shell link's bytes stay within them:
+// header, item-ID list, location information, strings, extra blocks.  liblnk
+// trusts those sizes and would allocate whatever a corrupt file claims.
+bool LnkLayoutIsSound(const QByteArray& bytes);
+
 // Reads the file; false when it cannot be opened or is not a valid shell
 // link (data is then reset).
 bool ReadLnkFile(const QString& path, TLnkFileData& data);

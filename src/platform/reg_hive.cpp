@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QtDebug>
@@ -186,7 +187,8 @@ struct HiveFile {
 HiveFile ReadHiveFile(const QString& path) {
     HiveFile file;
     const QByteArray name = QFile::encodeName(path);
-    FileDescriptor fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(
+        ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a FIFO must not block
     if (fd.get() < 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
             file.State = HiveFile::Unreadable;
@@ -423,6 +425,9 @@ TqvHiveParseResult ParseHive(const QByteArray& bytes) {
 
     const QStringView all(text);
     TqvRegKey* current = nullptr;
+    // The values of the current key by case-folded name, so a key with many
+    // values (a long list) reads in linear time.
+    QHash<QString, qsizetype> valueIndex;
     qsizetype start = 0;
     while (start < all.size()) {
         const qsizetype end = all.indexOf(QLatin1Char('\n'), start);
@@ -453,6 +458,9 @@ TqvHiveParseResult ParseHive(const QByteArray& bytes) {
             current = CreateKey(result.Root, path);
             if (!current)
                 return fail(QStringLiteral("key nested too deeply"));
+            valueIndex.clear();
+            for (qsizetype i = 0; i < qsizetype(current->Values.size()); ++i)
+                valueIndex.insert(current->Values[size_t(i)].Name.toCaseFolded(), i);
             continue;
         }
 
@@ -487,7 +495,16 @@ TqvHiveParseResult ParseHive(const QByteArray& bytes) {
         } else {
             return fail(QStringLiteral("unknown value type"));
         }
-        current->SetValue(std::move(value));
+        QString folded = value.Name.toCaseFolded();
+        const auto it = valueIndex.constFind(folded);
+        if (it == valueIndex.cend()) {
+            valueIndex.insert(std::move(folded), qsizetype(current->Values.size()));
+            current->Values.push_back(std::move(value));
+        } else {
+            TqvRegValue& old = current->Values[size_t(*it)];
+            value.Name = old.Name; // a repeated name keeps its first spelling
+            old = std::move(value);
+        }
     }
     return result;
 }

@@ -47,6 +47,7 @@ protected:
         EXPECT_EQ(link.HotKey, 0);
         EXPECT_EQ(link.HotKeyModifiers, THotKeyModifiers());
         EXPECT_TRUE(link.ItemIdList.isEmpty());
+        EXPECT_EQ(link.ShowCommand, TShowCommand::ShowNormal);
     }
 };
 
@@ -65,14 +66,24 @@ TEST_F(ShortcutTest, FailedReadForgetsThePreviousShortcut) {
     Write(QStringLiteral("Full.lnk"), valid);
     Write(QStringLiteral("Corrupt.lnk"), valid.left(60));
     Write(QStringLiteral("Garbage.lnk"), QByteArray(300, '\x7f'));
+    // Sizes inside that claim more than the file holds: a location block of
+    // 4 GB, a string running past the end, an extra block too long.
+    QByteArray huge = valid;
+    huge.replace(0x4C, 4, QByteArray("\x38\x1c\xf9\xff", 4));
+    Write(QStringLiteral("Huge.lnk"), huge);
+    Write(QStringLiteral("Short.lnk"), valid.left(valid.size() - 8));
+    QByteArray block = valid.left(valid.size() - 4);
+    block.append(QByteArray("\x00\x10\x00\x00\x02\x00\x00\xa0", 8));
+    Write(QStringLiteral("Block.lnk"), block);
     Write(QStringLiteral("Empty.lnk"), QByteArray());
     Link(Path(QStringLiteral("Missing")), QStringLiteral("Missing.lnk"));
     MakeDir(QStringLiteral("Folder.lnk"));
 
     TVirtualShellLink& link = SharedShortcutReader();
-    const QString failures[] = {QStringLiteral("Corrupt.lnk"), QStringLiteral("Garbage.lnk"),
-                                QStringLiteral("Empty.lnk"),   QStringLiteral("Missing.lnk"),
-                                QStringLiteral("Folder.lnk"),  QStringLiteral("None.lnk")};
+    const QString failures[] = {
+        QStringLiteral("Corrupt.lnk"), QStringLiteral("Garbage.lnk"), QStringLiteral("Huge.lnk"),
+        QStringLiteral("Short.lnk"),   QStringLiteral("Block.lnk"),   QStringLiteral("Empty.lnk"),
+        QStringLiteral("Missing.lnk"), QStringLiteral("Folder.lnk"),  QStringLiteral("None.lnk")};
     for (const QString& bad : failures) {
         ASSERT_TRUE(link.ReadShortcut(Path(QStringLiteral("Full.lnk"))));
         EXPECT_EQ(link.FileName, Path(QStringLiteral("Full.lnk")));

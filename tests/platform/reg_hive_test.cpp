@@ -10,6 +10,8 @@
 
 #include <climits>
 
+#include <sys/stat.h>
+
 void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
@@ -163,6 +165,30 @@ TEST(HiveText, RejectsWhatItCannotKeep) {
     EXPECT_FALSE(deep.Ok);
 }
 
+TEST(HiveText, DefaultPathFollowsTheEnvironment) {
+    const QByteArray savedSettings = qgetenv("TRALU_SETTINGS");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray home = qgetenv("HOME");
+    const struct {
+        const char* settings; // null: unset
+        const char* config;
+        QString expected;
+    } cases[] = {
+        {"/elsewhere/my.reg", "/cfg", QStringLiteral("/elsewhere/my.reg")},
+        {nullptr, "/cfg", QStringLiteral("/cfg/Quarnet/user.reg")},
+        {"", "/cfg", QStringLiteral("/cfg/Quarnet/user.reg")},
+        {nullptr, nullptr,
+         QString::fromLocal8Bit(home) + QStringLiteral("/.config/Quarnet/user.reg")},
+    };
+    for (const auto& c : cases) {
+        c.settings ? qputenv("TRALU_SETTINGS", c.settings) : qunsetenv("TRALU_SETTINGS");
+        c.config ? qputenv("XDG_CONFIG_HOME", c.config) : qunsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(DefaultHivePath(), c.expected);
+    }
+    qputenv("TRALU_SETTINGS", savedSettings);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+}
+
 // --- the accessor over a file ------------------------------------------------------
 
 class HiveFileTest : public testing::Test {
@@ -184,8 +210,8 @@ protected:
         f.write(bytes);
     }
     QStringList SetAside() const {
-        return QDir(m_dir).entryList({QStringLiteral("user.reg.bad-*")}, QDir::AllEntries,
-                                     QDir::Name);
+        return QDir(m_dir).entryList({QStringLiteral("user.reg.bad-*")},
+                                     QDir::AllEntries | QDir::System, QDir::Name);
     }
 
     QString m_dir;
@@ -281,7 +307,7 @@ TEST_F(HiveFileTest, BadFileReadsAsEmptyAndIsKeptAside) {
     }
 
     // A second bad file within the same second never replaces the first,
-    // and a folder where the file should be is set aside as well.
+    // and a folder or a pipe where the file should be is set aside as well.
     PutFile("junk one");
     TqvRegistry(m_path).Load();
     PutFile("junk two");
@@ -290,7 +316,10 @@ TEST_F(HiveFileTest, BadFileReadsAsEmptyAndIsKeptAside) {
     ASSERT_TRUE(QDir().mkpath(m_path));
     TqvRegistry(m_path).Load();
     EXPECT_FALSE(QFileInfo::exists(m_path));
-    EXPECT_EQ(SetAside().size(), 4);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
+    TqvRegistry(m_path).Load(); // must not wait for a writer
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+    EXPECT_EQ(SetAside().size(), 5);
 }
 
 } // namespace

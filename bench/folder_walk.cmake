@@ -1,0 +1,1 @@
+tralu_add_benchmark(folder_walk SOURCES folder_walk.cpp LIBS tralu_framework_core)

@@ -1,0 +1,24 @@
+// Date text as users type it and as information files hold it: parsing
+// never crashes, and what parses is written and read back to the same value.
+#include "framework/qv_tools.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const char* const kFormats[] = {"dd/MM/yyyy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yyyy"};
+    if (size < 1)
+        return 0;
+    SetShortDateFormat(QString::fromLatin1(kFormats[data[0] % 4]));
+    SetLongTimeFormat(QStringLiteral("HH:mm:ss"));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    TDateTime value = 0;
+    if (TryStrToDateTime(text, value) && value > 0) {
+        TDateTime again = 0;
+        if (!TryStrToDateTime(DateTimeToStr(value), again) || std::abs(again - value) > 1e-6)
+            std::abort();
+    }
+    TryStrToDate(text, value);
+    return 0;
+}

@@ -1,0 +1,2 @@
+tralu_add_fuzzer(fuzz_date_text fuzz_date_text.cpp tralu_framework_core)
+tralu_add_fuzzer(fuzz_shortcut_file fuzz_shortcut_file.cpp tralu_framework_core)
