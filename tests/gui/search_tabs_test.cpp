@@ -395,3 +395,29 @@ TEST_F(SearchTabsTest, HeaderClicksSortTheSearchList) {
 }
 
 } // namespace
+
+namespace {
+
+// With TRALU_DEMO_ROOT and TRALU_SCREENSHOT_DIR set: pictures of both tabs
+// after Update on that collection (for looking at, not checked).
+TEST_F(SearchTabsTest, Screenshots) {
+    const QString demo = qEnvironmentVariable("TRALU_DEMO_ROOT");
+    const QString out = qEnvironmentVariable("TRALU_SCREENSHOT_DIR");
+    if (demo.isEmpty() || out.isEmpty())
+        GTEST_SKIP() << "set TRALU_DEMO_ROOT and TRALU_SCREENSHOT_DIR";
+    contexte->WriteString(QStringLiteral("MusicRoot"), demo);
+    TFrmCrateboxMain& w = Open();
+    w.resize(1100, 700);
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    QTest::mouseClick(w.BtUpdateDB, Qt::LeftButton);
+    SelectRow(w.LV, 2);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(out + "/search.png"));
+    TagField()->setText(w.LV->model()->index(2, scTags).data().toString());
+    w.btShowLike->click();
+    SelectRow(w.LVLike, 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(out + "/neighbour.png"));
+}
+
+} // namespace
