@@ -7,6 +7,7 @@
 #include "framework/qv_fbaseMain.h"
 #include "framework/qv_shortcut.h"
 #include "records/cx_records.h"
+#include "records/cx_database.h"
 
 #include <QIcon>
 #include <functional>
@@ -38,6 +39,7 @@ class TRecordsGrid;
 class TSongListModel;
 class TqvImage;
 class TqvLabel;
+class TReportListModel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
     Q_OBJECT
@@ -267,6 +269,25 @@ public:
     // (rename area: add further members here)
 
     // --- Search and Neighbour tabs (cx_fmain_search.cpp) --------------------
+    // The record database of the music root, with DatabaseProgress as its
+    // progress handler.
+    std::unique_ptr<TRecordStructList> Database;
+    TReportListModel* SearchModel = nullptr;    // behind LV
+    TReportListModel* NeighbourModel = nullptr; // behind LVLike
+    void tsSearchShow();
+    void tsLikeShow();
+    void BtUpdateDBClick();
+    // Shows the selected record of LV, or of LVLike when it is the sender,
+    // in the Music tab.
+    void BtShowRecordClick(QObject* sender);
+    void LVItemDblClick(QObject* sender);
+    void cbApplyFilterClick();
+    void FillSearchList();
+    void DatabaseProgress(TRecordStructList& sender, const QString& dir, bool& stop);
+    void btShowLikeClick();
+    void FillNeighbourList();
+    // Sets the column captions of both lists again (language change).
+    void TranslateDatabaseLists();
     // (search area: add further members here)
 
     // --- Tag infos tab (cx_fmain_tags.cpp) ----------------------------------

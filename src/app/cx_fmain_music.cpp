@@ -144,6 +144,10 @@ void TFrmCrateboxMain::BuildMusicTab() {
     _sbBookmarkIt->setEnabled(false);
     _sbBookmarkIt->setProperty("Tag", 0);
     markRow->addWidget(_sbBookmarkIt);
+    btShowLike =
+        Named(new QPushButton(QStringLiteral("Show neighbours"), _pnMusicInfo), "btShowLike");
+    btShowLike->setEnabled(false);
+    markRow->addWidget(btShowLike);
     info->addLayout(markRow);
     pnImage = Named(new QFrame(_pnMusicInfo), "pnImage");
     static_cast<QFrame*>(pnImage)->setFrameShape(QFrame::StyledPanel);
