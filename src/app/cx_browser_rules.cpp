@@ -196,6 +196,9 @@ std::vector<TFolderEntry> ListFolder(const QString& folder) {
         }
         entries.push_back(std::move(entry));
     }
+    std::sort(entries.begin(), entries.end(), [](const TFolderEntry& a, const TFolderEntry& b) {
+        return ListingOrderLess(a.Name, b.Name);
+    });
     return entries;
 }
 

@@ -61,7 +61,7 @@ struct TFolderEntry {
     QString Name;
     Kind Type = Other;
 };
-// The entries of a folder in the order the file system lists them, without
+// The entries of a folder in listing order (ListingOrderLess), without
 // "." and "..".  Links are reported as links, whatever they point to.  Empty
 // for a folder that cannot be read.
 std::vector<TFolderEntry> ListFolder(const QString& folder);

@@ -45,7 +45,7 @@ QString PatternWildcard(const QString& pattern) {
     return pattern.mid(slash + 1);
 }
 
-// The names of a folder in the order the file system lists them.
+// The names of a folder in listing order.
 std::vector<QString> ListNames(const QString& folder) {
     std::vector<QString> names;
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -53,6 +53,7 @@ std::vector<QString> ListNames(const QString& folder) {
         it.next();
         names.push_back(it.fileName());
     }
+    std::sort(names.begin(), names.end(), ListingOrderLess);
     return names;
 }
 
@@ -599,6 +600,11 @@ void SetShellConfirmation(std::function<bool(const QString& message)> confirm) {
 }
 
 // --- folder walks -----------------------------------------------------------
+
+bool ListingOrderLess(const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
 
 bool MatchesWildcard(const QString& name, const QString& wildcard) {
     return WildcardExpression(wildcard).match(name).hasMatch();

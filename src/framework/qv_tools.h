@@ -95,9 +95,14 @@ void SetShellConfirmation(std::function<bool(const QString& message)> confirm);
 // True when name matches the wildcard ("*", "?"), without regard to case;
 // a trailing ".*" also matches names without extension, as "*.*" matches all.
 bool MatchesWildcard(const QString& name, const QString& wildcard);
+// The order in which this program lists the entries of a folder ("listing
+// order"): by name without regard to case, ties by the exact name.  The
+// file system's own order (hash order on most Linux file systems) would
+// shuffle the toolbar, the Records grid and the choice of a cover.
+bool ListingOrderLess(const QString& a, const QString& b);
 // pattern: folder + "/" + wildcard ("*", "*.mp3"); the wildcard matches
 // without regard to case.  Hidden entries (names starting with ".") are
-// skipped.  Entries come in the order the file system lists them.
+// skipped.  Entries come in listing order.
 void ForEachFile(const QString& pattern, const TFileHandler& handler);
 // Real sub-folders first, then shortcuts (symbolic links, ".lnk" files) that
 // lead to existing folders, reported with their target and shortcut path.
