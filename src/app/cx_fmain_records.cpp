@@ -12,29 +12,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-// Stand-in for the tree's cover listing until it is merged: one entry
-// "cover|name" per real sub-folder not starting with ".".
-void ListSubfolderCoversStandIn(const QString& folder, QStringList& list) {
-    list.clear();
-    ForEachFolder(
-        AddBackslash(folder) + QStringLiteral("*.*"),
-        [&list](const QString& path, const TFindRecord& find, const QString& shortcut) {
-            if (!shortcut.isEmpty())
-                return;
-            QString cover = AddBackslash(path) + QStringLiteral("Empty");
-            for (const char* name : {"Folder.jpg", "Folder.jpeg", "Folder.bmp", "Folder.gif"}) {
-                const QString candidate = AddBackslash(path) + QLatin1String(name);
-                if (QFileInfo::exists(candidate)) {
-                    cover = candidate;
-                    break;
-                }
-            }
-            list.append(cover + QLatin1Char('|') + find.Name);
-        });
-}
-} // namespace
-
 void TFrmCrateboxMain::BuildRecordsTab() {
     auto* layout = new QVBoxLayout(tsRecords);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -76,7 +53,7 @@ void TFrmCrateboxMain::RefreshRecordsGrid(bool force) {
     if (!force && PageControl->currentWidget() != tsRecords)
         return;
     const QString current = CurrentFolder();
-    ListSubfolderCoversStandIn(current.isEmpty() ? TreeRootFolder : current, RecordEntries);
+    ListSubfolderCovers(current.isEmpty() ? TreeRootFolder : current, RecordEntries);
     LayoutRecordsGrid();
 }
 

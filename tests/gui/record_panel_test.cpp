@@ -315,19 +315,24 @@ TEST_F(RecordsGridTest, ShowsTheRecordsOfTheFolderWithTheEmptyPictureForRecordsW
     WriteFile(artist + "/1999 - Red/Folder.jpg", Picture(Qt::red, "JPEG", 1200));
     QDir().mkpath(artist + "/2001 - No Cover");
     WriteFile(artist + "/2003 - Blue/back.bmp", Picture(Qt::blue, "BMP", 64));
+    // A shortcut to a record kept elsewhere comes after the real folders.
+    const QString elsewhere = root + "/../Elsewhere/Live Set";
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(QFile::link(elsewhere, artist + "/Live.lnk"));
     TFrmCrateboxMain& w = Open();
     ASSERT_EQ(w.PageControl->currentWidget(), w.tsRecords);
     w.EmptyRecordBitmap = QPixmap(QStringLiteral(TRALU_SOURCE_DIR "/data/EmptyRecord.bmp"));
     ASSERT_FALSE(w.EmptyRecordBitmap.isNull());
     w.PathOverride = artist;
     w.RefreshRecordsGrid(false);
-    ASSERT_EQ(w.RecordEntries.size(), 3);
-    w.RecordEntries.sort(); // listing order is the file system's
+    ASSERT_EQ(w.RecordEntries.size(), 4);
+    EXPECT_TRUE(w.RecordEntries.last().endsWith("/Live Set/Empty|Live"))
+        << qPrintable(w.RecordEntries.last());
     w.DrawGridRecord->viewport()->repaint();
 
     const int columns = w.DrawGridRecord->ClientWidth() / RecordCellSize;
     EXPECT_EQ(w.DrawGridRecord->ColumnCount(), columns);
-    EXPECT_EQ(w.DrawGridRecord->RowCount(), (3 + columns - 1) / columns);
+    EXPECT_EQ(w.DrawGridRecord->RowCount(), (4 + columns - 1) / columns);
 
     const QImage red = CellPicture(w, 0);
     EXPECT_GT(qRed(red.pixel(40, 40)), 200);
