@@ -1,0 +1,1 @@
+tralu_add_benchmark(focus_large_folder SOURCES focus_large_folder.cpp LIBS tralu_app)
