@@ -3,6 +3,10 @@
 #include "platform/picture_loader.h"
 
 #include <QFile>
+#include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -27,41 +31,111 @@ QString TCoverCache::FailureKey(const QString& path, qint64 mtimeNs, qint64 file
     return path + QStringLiteral("\n%1|%2").arg(mtimeNs).arg(fileSize);
 }
 
-TCoverCache::TCover TCoverCache::Get(const QString& path, const QSize& size, TCoverFit fit) {
-    TCover cover;
+namespace {
+
+struct TFileKey {
+    bool Exists = false;
+    qint64 MtimeNs = 0;
+    qint64 Size = 0;
+};
+
+TFileKey StatFile(const QString& path) {
+    TFileKey key;
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
         S_ISDIR(st.st_mode))
-        return cover;
-    cover.Exists = true;
-    const qint64 mtime = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    const QString failureKey = FailureKey(path, mtime, st.st_size);
-    if (auto failed = m_failures.constFind(failureKey); failed != m_failures.constEnd()) {
-        cover.Error = failed.value();
-        return cover;
-    }
-    const QString key = Key(path, size, fit, mtime, st.st_size);
-    if (const QImage* cached = m_cache.object(key)) {
-        cover.Picture = *cached;
-        return cover;
-    }
-    ++m_decodes;
-    QString error;
-    QImage picture = fit == TCoverFit::Stretch ? LoadPicture(path, size, &error)
-                                               : ReadPicture(path, size, &error);
+        return key;
+    key.Exists = true;
+    key.MtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    key.Size = st.st_size;
+    return key;
+}
+
+struct TDecoded {
+    QImage Picture;
+    QString Error;
+};
+
+// Thread-safe: reads and decodes one file, nothing shared.
+TDecoded Decode(const QString& path, const QSize& size, TCoverFit fit) {
+    TDecoded d;
+    d.Picture = fit == TCoverFit::Stretch ? LoadPicture(path, size, &d.Error)
+                                          : ReadPicture(path, size, &d.Error);
+    return d;
+}
+
+} // namespace
+
+void TCoverCache::Keep(const QString& key, const QString& failureKey, QImage picture,
+                       const QString& error) {
     if (picture.isNull()) {
         if (m_failures.size() >= kMaxFailures)
             m_failures.clear();
-        m_failures.insert(failureKey, error);
-        cover.Error = error;
-        cover.NewError = true;
-        return cover;
+        m_failures.insert(failureKey, {error, false});
+        return;
     }
-    cover.Picture = picture;
     const qint64 bytes = qMax<qint64>(1, picture.sizeInBytes());
     if (bytes <= m_cache.maxCost())
         m_cache.insert(key, new QImage(std::move(picture)), bytes);
+}
+
+TCoverCache::TCover TCoverCache::Get(const QString& path, const QSize& size, TCoverFit fit) {
+    TCover cover;
+    const TFileKey file = StatFile(path);
+    if (!file.Exists)
+        return cover;
+    cover.Exists = true;
+    const QString failureKey = FailureKey(path, file.MtimeNs, file.Size);
+    const QString key = Key(path, size, fit, file.MtimeNs, file.Size);
+    if (!m_failures.contains(failureKey)) {
+        if (const QImage* cached = m_cache.object(key)) {
+            cover.Picture = *cached;
+            return cover;
+        }
+        ++m_decodes;
+        TDecoded d = Decode(path, size, fit);
+        cover.Picture = d.Picture;
+        Keep(key, failureKey, std::move(d.Picture), d.Error);
+        if (!cover.Picture.isNull())
+            return cover;
+    }
+    // A failure is handed out as new once, whoever decoded it.
+    TFailure& failure = m_failures[failureKey];
+    cover.Error = failure.Error;
+    cover.NewError = !failure.HandedOut;
+    failure.HandedOut = true;
     return cover;
+}
+
+void TCoverCache::Prefetch(const QStringList& paths, const QSize& size, TCoverFit fit) {
+    struct TJob {
+        QString Path, Key, FailureKey;
+        TDecoded Result;
+    };
+    std::vector<TJob> jobs;
+    QSet<QString> seen;
+    for (const QString& path : paths) {
+        const TFileKey file = StatFile(path);
+        if (!file.Exists)
+            continue;
+        TJob job{path,
+                 Key(path, size, fit, file.MtimeNs, file.Size),
+                 FailureKey(path, file.MtimeNs, file.Size),
+                 {}};
+        if (m_failures.contains(job.FailureKey) || m_cache.contains(job.Key) ||
+            seen.contains(job.Key))
+            continue;
+        seen.insert(job.Key);
+        jobs.push_back(std::move(job));
+    }
+    if (jobs.size() < 2)
+        return; // nothing to share out: Get decodes it
+    QtConcurrent::blockingMap(jobs,
+                              [size, fit](TJob& job) { job.Result = Decode(job.Path, size, fit); });
+    for (TJob& job : jobs) {
+        ++m_decodes;
+        Keep(job.Key, job.FailureKey, std::move(job.Result.Picture), job.Result.Error);
+    }
 }
 
 void TCoverCache::Clear() {

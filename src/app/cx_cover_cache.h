@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 enum class TCoverFit {
     Stretch, // the picture stretched to exactly the size asked for
@@ -30,6 +31,11 @@ public:
         bool NewError = false; // true the first time this error is handed out
     };
     TCover Get(const QString& path, const QSize& size, TCoverFit fit = TCoverFit::Stretch);
+    // Decodes the pictures among paths that are neither cached nor known to
+    // fail, several at a time on the machine's cores, and keeps them for
+    // the Get calls that follow (a failure is handed out by the first Get of
+    // its file, as if Get had decoded it).
+    void Prefetch(const QStringList& paths, const QSize& size, TCoverFit fit = TCoverFit::Stretch);
 
     // The key of a cached picture; the failure key is the same without size.
     static QString Key(const QString& path, const QSize& size, TCoverFit fit, qint64 mtimeNs,
@@ -42,7 +48,13 @@ public:
     qint64 MaxBytes() const { return m_cache.maxCost(); }
 
 private:
+    struct TFailure {
+        QString Error;
+        bool HandedOut = false;
+    };
+    void Keep(const QString& key, const QString& failureKey, QImage picture, const QString& error);
+
     QCache<QString, QImage> m_cache; // cost: bytes of the picture
-    QHash<QString, QString> m_failures;
+    QHash<QString, TFailure> m_failures;
     int m_decodes = 0;
 };

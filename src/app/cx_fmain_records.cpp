@@ -21,6 +21,8 @@ void TFrmCrateboxMain::BuildRecordsTab() {
     DrawGridRecord->SetPaused([this] { return Updating; });
     DrawGridRecord->SetCoverProvider(
         [this](const QString& path, const QSize& size) { return CoverPicture(path, size); });
+    DrawGridRecord->SetCoverPrefetch(
+        [this](const QStringList& paths, const QSize& size) { CoverCache.Prefetch(paths, size); });
     layout->addWidget(DrawGridRecord);
     connect(DrawGridRecord, &TRecordsGrid::CellDoubleClicked, this,
             Guarded([this] { DrawGridRecordDblClick(); }));

@@ -105,6 +105,12 @@ void TRecordsGrid::resizeEvent(QResizeEvent* event) {
     emit Resized();
 }
 
+void TRecordsGrid::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        m_names.clear();
+    QAbstractScrollArea::changeEvent(event);
+}
+
 void TRecordsGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QColor background = palette().color(QPalette::Base);
@@ -119,6 +125,16 @@ void TRecordsGrid::paintEvent(QPaintEvent* event) {
     const int lastColumn = qMin(m_columnCount - 1, (dirty.right() + x0) / RecordCellSize);
     const int firstRow = qMax(0, (dirty.top() + y0) / RecordCellSize);
     const int lastRow = qMin(m_rowCount - 1, (dirty.bottom() + y0) / RecordCellSize);
+    if (m_prefetch && m_entries) {
+        QStringList covers;
+        for (int row = firstRow; row <= lastRow; ++row)
+            for (int column = firstColumn; column <= lastColumn; ++column) {
+                const int index = RecordCellIndex(column, row, m_columnCount);
+                if (index < m_entries->size())
+                    covers << RecordEntryCover(m_entries->at(index));
+            }
+        m_prefetch(covers, QSize(RecordPictureSize, RecordPictureSize));
+    }
     for (int row = firstRow; row <= lastRow; ++row)
         for (int column = firstColumn; column <= lastColumn; ++column)
             DrawCell(painter, column, row, CellRect(column, row));
@@ -149,8 +165,21 @@ void TRecordsGrid::DrawCell(QPainter& painter, int column, int row, const QRect&
     painter.setClipRect(text);
     painter.setPen(pal.color(QPalette::Text));
     painter.setFont(font());
-    painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                     RecordEntryName(entry));
+    const QString name = RecordEntryName(entry);
+    auto laidOut = m_names.find(name);
+    if (laidOut == m_names.end()) {
+        if (m_names.size() >= 20000)
+            m_names.clear();
+        QStaticText staticText(name);
+        staticText.setTextFormat(Qt::PlainText);
+        staticText.setTextWidth(text.width());
+        QTextOption option(Qt::AlignHCenter);
+        option.setWrapMode(QTextOption::WordWrap);
+        staticText.setTextOption(option);
+        staticText.prepare(painter.transform(), font());
+        laidOut = m_names.insert(name, staticText);
+    }
+    painter.drawStaticText(text.topLeft(), *laidOut);
     painter.restore();
 
     const QRect picture = RecordPictureRect(cell);

@@ -6,8 +6,10 @@
 // twice.
 
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QStaticText>
 #include <QStringList>
 
 #include <functional>
@@ -39,6 +41,10 @@ public:
     // (null: draw the empty-record picture).
     using TCoverProvider = std::function<QImage(const QString& path, const QSize& size)>;
     void SetCoverProvider(TCoverProvider provider) { m_cover = std::move(provider); }
+    // Called before a paint with the covers of the cells it will draw, so
+    // that they can be made ready together.
+    using TCoverPrefetch = std::function<void(const QStringList& paths, const QSize& size)>;
+    void SetCoverPrefetch(TCoverPrefetch prefetch) { m_prefetch = std::move(prefetch); }
     // Drawn unscaled, centred in the picture square, for records without cover.
     void SetEmptyPicture(const QPixmap& picture);
     // While it returns true the cells are not drawn.
@@ -57,6 +63,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void UpdateScrollBars();
@@ -69,6 +76,10 @@ private:
     int m_column = 0;
     int m_row = 0;
     TCoverProvider m_cover;
+    TCoverPrefetch m_prefetch;
     QPixmap m_empty;
+    // The record names laid out for their text area, so that a repaint does
+    // not wrap them again; emptied when the font changes.
+    QHash<QString, QStaticText> m_names;
     std::function<bool()> m_paused;
 };
