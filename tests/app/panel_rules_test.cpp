@@ -273,6 +273,27 @@ TEST(CoverCache, BrokenCoverIsDecodedAndReportedOncePerVersion) {
     EXPECT_FALSE(cache.Get(path, {80, 80}).Picture.isNull());
 }
 
+TEST(CoverCache, PrefetchedCoversAreServedAndTheirFailuresReportedOnce) {
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int i = 0; i < 4; ++i) {
+        paths << dir.filePath(QStringLiteral("c%1.jpg").arg(i));
+        WriteFile(paths.last(), Jpeg(400, Qt::green));
+    }
+    const QString broken = dir.filePath("broken.jpg");
+    WriteFile(broken, Jpeg(400, Qt::red).left(300));
+    TCoverCache cache;
+    cache.Prefetch(paths + QStringList{broken, paths.first(), dir.filePath("Empty")}, {80, 80});
+    EXPECT_EQ(cache.DecodeCount(), 5); // each file once; the missing one not at all
+    for (const QString& path : paths)
+        EXPECT_EQ(cache.Get(path, {80, 80}).Picture.size(), QSize(80, 80));
+    // The failure found while prefetching is handed out by the first Get.
+    EXPECT_TRUE(cache.Get(broken, {80, 80}).NewError);
+    EXPECT_FALSE(cache.Get(broken, {80, 80}).NewError);
+    cache.Prefetch(paths + QStringList{broken}, {80, 80});
+    EXPECT_EQ(cache.DecodeCount(), 5);
+}
+
 TEST(CoverCache, StaysWithinItsBudget) {
     QTemporaryDir dir;
     TCoverCache cache(100 * 1024); // room for three 80 x 80 pictures (25 KB each)
