@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
@@ -140,14 +141,41 @@ struct TNumber {
     int Digits = 0;
 };
 
+// What date parsing needs of the system locale, read once: asking the
+// locale costs more than parsing a date, and the database reads one date per
+// record.
+struct TLocaleTexts {
+    QString ShortDateFormat;
+    QString Am, Pm;
+    QHash<QString, int> Months; // case-folded month names (long, short, standalone) -> 1..12
+};
+
+const TLocaleTexts& LocaleTexts() {
+    static const TLocaleTexts texts = [] {
+        TLocaleTexts t;
+        const QLocale locale = QLocale::system();
+        t.ShortDateFormat = ForceFourDigitYear(locale.dateFormat(QLocale::ShortFormat));
+        t.Am = locale.amText();
+        t.Pm = locale.pmText();
+        for (int month = 1; month <= 12; ++month)
+            for (const QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                t.Months.insert(locale.monthName(month, type).toCaseFolded(), month);
+                t.Months.insert(locale.standaloneMonthName(month, type).toCaseFolded(), month);
+            }
+        t.Months.remove(QString());
+        return t;
+    }();
+    return texts;
+}
+
 // Splits text into its numbers; false when it holds letters other than an
 // AM/PM marker (then removed and reported in pm / hasMarker).
 bool SplitNumbers(QString text, std::vector<TNumber>& numbers, bool& hasMarker, bool& pm) {
     hasMarker = false;
     pm = false;
-    const QLocale locale = QLocale::system();
-    const QString markers[][2] = {{locale.amText(), QStringLiteral("am")},
-                                  {locale.pmText(), QStringLiteral("pm")}};
+    const TLocaleTexts& locale = LocaleTexts();
+    const QString markers[][2] = {{locale.Am, QStringLiteral("am")},
+                                  {locale.Pm, QStringLiteral("pm")}};
     for (int i = 0; i < 2; ++i) {
         for (const QString& marker : markers[i]) {
             if (marker.isEmpty())
@@ -217,6 +245,51 @@ bool DateFromNumbers(const std::vector<TNumber>& numbers, const TFieldOrder& ord
     return date.isValid();
 }
 
+// Writes the locale's month names of text as their numbers ("21 Mar 2004"
+// -> "21 3 2004"); false when text holds a word that is no month name.  A
+// dot after a name is taken with it where the locale spells it so.
+bool ReplaceMonthNames(QString& text) {
+    const QHash<QString, int>& months = LocaleTexts().Months;
+    QString out;
+    out.reserve(text.size() + 4);
+    for (qsizetype i = 0; i < text.size();) {
+        if (!text[i].isLetter()) {
+            out += text[i++];
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && text[end].isLetter())
+            ++end;
+        const QString word = text.mid(i, end - i).toCaseFolded();
+        auto month = months.constEnd();
+        if (end < text.size() && text[end] == QLatin1Char('.'))
+            month = months.constFind(word + QLatin1Char('.'));
+        if (month != months.constEnd())
+            ++end;
+        else
+            month = months.constFind(word);
+        if (month == months.constEnd())
+            return false;
+        out += QLatin1Char(' ') + QString::number(month.value()) + QLatin1Char(' ');
+        i = end;
+    }
+    text = out;
+    return true;
+}
+
+// A date written with a month name and a full year, read without the
+// locale's general parser; false when text is not that plain.
+bool QuickMonthNameDate(const QString& text, const TFieldOrder& order, QDate& date) {
+    QString numeric = text;
+    std::vector<TNumber> numbers;
+    bool hasMarker = false, pm = false;
+    if (order.Year < 0 || !ReplaceMonthNames(numeric) ||
+        !SplitNumbers(numeric, numbers, hasMarker, pm) || hasMarker || numbers.size() != 3)
+        return false;
+    const int yearIndex = (order.Day < order.Year) + (order.Month < order.Year);
+    return numbers[size_t(yearIndex)].Digits == 4 && DateFromNumbers(numbers, order, date);
+}
+
 bool ParseDateTime(const QString& text, TDateTime& value, bool allowTime) {
     const QString format = ShortDateFormat();
     const TFieldOrder order = FieldOrder(format);
@@ -224,9 +297,14 @@ bool ParseDateTime(const QString& text, TDateTime& value, bool allowTime) {
     if (trimmed.isEmpty())
         return false;
     if (order.MonthName) {
-        // Month names: only the locale can read them.
+        // Month names: the plain cases quickly, the others by the locale.
+        QDate date;
+        if (QuickMonthNameDate(trimmed, order, date)) {
+            value = kDayZero.daysTo(date);
+            return true;
+        }
         const QLocale locale = QLocale::system();
-        QDate date = locale.toDate(trimmed, format);
+        date = locale.toDate(trimmed, format);
         if (!date.isValid())
             date = locale.toDate(
                 trimmed, QString(format).replace(QLatin1String("yyyy"), QLatin1String("yy")));
@@ -396,7 +474,7 @@ QString ForceFourDigitYear(const QString& format) {
 QString ShortDateFormat() {
     if (!g_shortDateFormat.isEmpty())
         return g_shortDateFormat;
-    return ForceFourDigitYear(QLocale::system().dateFormat(QLocale::ShortFormat));
+    return LocaleTexts().ShortDateFormat;
 }
 
 void SetShortDateFormat(const QString& format) {

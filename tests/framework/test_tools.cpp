@@ -169,6 +169,12 @@ TEST_F(DateText, ParsesInTheFormatsOrder) {
         {"dd/MM/yyyy", "", false, false, {}},
         {"dd/MM/yyyy", "2004", false, false, {}},
         {"dd/MM/yyyy", "21/03/20045", false, false, {}},
+        // Month names of the locale (English here), in any case.
+        {"d MMM yyyy", "21 Mar 2004", true, true, Local(2004, 3, 21)},
+        {"d MMM yyyy", "1 dec 1999", true, true, Local(1999, 12, 1)},
+        {"MMM d, yyyy", "Mar 21, 2004", true, true, Local(2004, 3, 21)},
+        {"d MMM yyyy", "31 Feb 2004", false, false, {}},
+        {"d MMM yyyy", "21 Foo 2004", false, false, {}},
     };
     for (const auto& c : cases) {
         SetShortDateFormat(QString::fromLatin1(c.format));
