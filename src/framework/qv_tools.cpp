@@ -222,7 +222,8 @@ bool DateFromNumbers(const std::vector<TNumber>& numbers, const TFieldOrder& ord
         fields.push_back({order.Year < 0 ? 1 << 20 : order.Year, 'y'});
     std::sort(fields.begin(), fields.end(),
               [](const TField& a, const TField& b) { return a.Pos < b.Pos; });
-    int day = 0, month = 0, year = QDate::currentDate().year();
+    // Without a year, the current one (asking the clock costs: only then).
+    int day = 0, month = 0, year = numbers.size() == 3 ? 0 : QDate::currentDate().year();
     for (size_t i = 0; i < fields.size(); ++i) {
         const TNumber& n = numbers[i];
         switch (fields[i].Kind) {
