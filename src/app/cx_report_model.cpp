@@ -108,16 +108,25 @@ void TReportListModel::SortRows() {
         });
         return;
     }
-    // One collation key per row, so that the sort compares bytes.  The C
-    // locale's collation compares code points and ignores the case setting,
-    // so case is folded first there.
-    const bool foldCase = Collator.locale().language() == QLocale::C;
+    // The C locale's collation compares code points and ignores the case
+    // setting, so case is folded first there.  Elsewhere one collation key
+    // per row, so that the sort compares bytes.
+    if (Collator.locale().language() == QLocale::C) {
+        // Code point order of the case-folded texts, compared directly.
+        std::vector<QString> folded;
+        folded.reserve(Rows.size());
+        for (const TReportRow& row : Rows)
+            folded.push_back(row.Cells.value(Sort.Column).toCaseFolded());
+        std::stable_sort(Sorted.begin(), Sorted.end(), [&](int a, int b) {
+            const int c = folded[static_cast<size_t>(a)].compare(folded[static_cast<size_t>(b)]);
+            return descending ? c > 0 : c < 0;
+        });
+        return;
+    }
     std::vector<QCollatorSortKey> keys;
     keys.reserve(Rows.size());
-    for (const TReportRow& row : Rows) {
-        const QString cell = row.Cells.value(Sort.Column);
-        keys.push_back(Collator.sortKey(foldCase ? cell.toCaseFolded() : cell));
-    }
+    for (const TReportRow& row : Rows)
+        keys.push_back(Collator.sortKey(row.Cells.value(Sort.Column)));
     std::stable_sort(Sorted.begin(), Sorted.end(), [&](int a, int b) {
         const int c = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
         return descending ? c > 0 : c < 0;

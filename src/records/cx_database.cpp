@@ -55,6 +55,7 @@ QString FormatDatabaseLine(const QString& artist, const QString& recordName, con
 
 QStringList SplitCommaText(const QString& line) {
     QStringList fields;
+    fields.reserve(6); // a database line
     const qsizetype n = line.size();
     qsizetype p = 0;
     while (p < n && IsBlank(line[p]))
@@ -63,17 +64,21 @@ QStringList SplitCommaText(const QString& line) {
         QString field;
         if (line[p] == '"') {
             ++p;
+            // Whole runs up to the next quote at a time.
             while (p < n) {
-                if (line[p] == '"') {
-                    if (p + 1 < n && line[p + 1] == '"') {
-                        field += QLatin1Char('"');
-                        p += 2;
-                        continue;
-                    }
-                    ++p; // closing quote
+                const qsizetype quote = line.indexOf(QLatin1Char('"'), p);
+                const qsizetype end = quote < 0 ? n : quote;
+                field += QStringView(line).mid(p, end - p);
+                p = end;
+                if (p == n)
                     break;
+                if (p + 1 < n && line[p + 1] == '"') {
+                    field += QLatin1Char('"');
+                    p += 2;
+                    continue;
                 }
-                field += line[p++];
+                ++p; // closing quote
+                break;
             }
         } else {
             const qsizetype start = p;
@@ -322,8 +327,9 @@ void TRecordStructList::SaveToFolder(const QString& root) const {
 }
 
 void TRecordStructList::ComputeScores(const QString& tags) {
+    const QStringList split = SplitTags(tags);
     for (int i = 0; i < Count(); ++i) {
         TRecordStruct* r = GetRecord(i);
-        r->Score = TagSimilarity(tags, r->Tags);
+        r->Score = tags.isEmpty() ? -1 : TagSimilarity(split, r->Tags);
     }
 }

@@ -12,5 +12,6 @@ QString ScoreText(qint32 score) {
 }
 
 QStringList NeighbourRowTexts(const TRecordStruct& record) {
-    return QStringList{ScoreText(record.Score)} + SearchRowTexts(record);
+    return {ScoreText(record.Score),      record.Artist,  record.RecordName, record.Tags,
+            QString::number(record.Year), record.RipText, record.Path};
 }

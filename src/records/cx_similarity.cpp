@@ -22,9 +22,14 @@ int CountMembers(const QStringList& tags, const QStringList& other) {
 } // namespace
 
 qint32 TagSimilarity(const QString& a, const QString& b) {
-    if (a.isEmpty() || b.isEmpty())
+    if (a.isEmpty())
         return -1;
-    const QStringList tagsA = SplitTags(a);
+    return TagSimilarity(SplitTags(a), b);
+}
+
+qint32 TagSimilarity(const QStringList& tagsA, const QString& b) {
+    if (b.isEmpty())
+        return -1;
     const QStringList tagsB = SplitTags(b);
     const qint32 nA = static_cast<qint32>(tagsA.size());
     const qint32 nB = static_cast<qint32>(tagsB.size());

@@ -14,6 +14,9 @@ class TRecordStructList;
 // that `b` lacks and for each tag of `b` that `a` lacks.  Every occurrence of
 // a tag counts.  -1 when either string is empty.
 qint32 TagSimilarity(const QString& a, const QString& b);
+// The same with a non-empty a's tags already split (SplitTags), for scoring
+// one tag text against many.
+qint32 TagSimilarity(const QStringList& tagsA, const QString& b);
 
 // Scores every record of the database against `tags` and returns the
 // (score, index) pairs with a score of 0 or more, best first; equal scores in
