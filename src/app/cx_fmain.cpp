@@ -137,13 +137,7 @@ void TFrmCrateboxMain::LanguageItemClick(QAction* item) {
 void TFrmCrateboxMain::TranslateTexts() {
     const TqvStringList& s = StringList();
     tbAll->setText(s.Get(Cratebox_str::All));
-    const QStringList columns = {
-        s.Get(Cratebox_str::ColName), s.Get(Cratebox_str::ColRecord), s.Get(Cratebox_str::ColTags),
-        s.Get(Cratebox_str::ColYear), s.Get(Cratebox_str::ColRip),    s.Get(Cratebox_str::ColPath)};
-    if (auto* model = qobject_cast<QStandardItemModel*>(LV->model()))
-        model->setHorizontalHeaderLabels(columns);
-    if (auto* model = qobject_cast<QStandardItemModel*>(LVLike->model()))
-        model->setHorizontalHeaderLabels(QStringList{s.Get(Cratebox_str::ColDistance)} + columns);
+    TranslateDatabaseLists();
 }
 
 void TFrmCrateboxMain::FormClose() {

@@ -3,17 +3,24 @@
 // per area (cx_fmain.cpp: life cycle, settings and layout; the tab files
 // build and run their own tabs).
 
+#include "app/cx_cover_cache.h"
 #include "framework/qv_fbaseMain.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
+#include "framework/qv_shortcut.h"
+#include "records/cx_records.h"
+#include "records/cx_database.h"
 
 #include <QIcon>
 #include <functional>
 #include <memory>
 #include <QList>
 #include <QPixmap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -30,6 +37,14 @@ class QTableView;
 class QToolBar;
 class QTreeView;
 class TTextGridModel;
+class TFolderNode;
+class TFolderTreeModel;
+class TShellListModel;
+class TRecordsGrid;
+class TSongListModel;
+class TqvImage;
+class TqvLabel;
+class TReportListModel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
     Q_OBJECT
@@ -78,7 +93,7 @@ public:
     QTableView* DrawGrid = nullptr; // rename grid
     QTableView* DrawGridTags = nullptr;
     QComboBox* cbID3v1Genre = nullptr;
-    QTableView* DrawGridRecord = nullptr;
+    TRecordsGrid* DrawGridRecord = nullptr;
     QPushButton* BtUpdateDB = nullptr;
     QTreeView* LV = nullptr;
     QPushButton* BtShowRecord = nullptr;
@@ -146,15 +161,112 @@ public:
     void RefreshViews();
     void AutoSelectTab();
     void RefreshListTab(bool force);
+    // The tree's nodes and their records.
+    TFolderTreeModel* VSTModel = nullptr;
+    // Top-level nodes of the new-music and bookmark folders (the bookmark
+    // node is the hidden root while the bookmark folder's button is shown).
+    TFolderNode* NewsNode = nullptr;
+    TFolderNode* BookmarkNode = nullptr;
+    // The shortcut reader of the tree and toolbar listings.
+    TVirtualShellLink VirtualShellLink;
+    TShellListModel* ShellListModel = nullptr;
+    QMenu* PopupMenuShellList = nullptr;
+    QAction* cmListOpen = nullptr;
+    QAction* cmListRename = nullptr;
+    QAction* cmListTrash = nullptr;
+
+    void FillTree(const QString& folder);
+    void RebuildToolbar(const QString& folder);
+    // Clears list, then adds cover|name for each sub-folder and each shortcut
+    // to a folder of folder.
+    void ListSubfolderCovers(const QString& folder, QStringList& list);
+    // cover|name of folder (FolderPictures receives its picture files when no
+    // Folder.* picture is there).
+    QString CoverOf(const QString& folder, const QString& name);
+    // Appends the picture, stretched to 48 x 48, to ImageListToolbar and
+    // returns its index; EToolsError when it cannot be read.
+    int AddToolbarImage(const QString& picture);
+    void toolButtonClick(QAction* button);
+    // The tree's focused node, or none.
+    TFolderNode* FocusedNode() const;
+    void LoadChildren(TFolderNode* node);
+    void RefreshNode(TFolderNode* node);
+    // Sets a node's icon (ImageIndex) and repaints it.
+    void SetNodeImageIndex(TFolderNode* node, qint32 imageIndex);
+    // True when the focused node lies below BookmarkNode.
+    bool FocusedNodeIsBookmarked() const;
+    void VSTInitNode(TFolderNode& node);
+    void VSTFreeNode(TFolderNode& node);
+    void VSTFocusChanged();
+    // The end of an in-place rename of node; true when the folder was renamed.
+    bool VSTNewText(TFolderNode& node, const QString& newText);
+    void VSTDblClick();
+    void cmExploreClick();
+    void cmDeleteClick();
+    void cmRefreshNodeClick();
+    void tsListShow();
+    void ShellListViewDblClick(const QModelIndex& index);
+    void ShellListViewContextMenu(const QPoint& position);
+    void BuildTreeArea(); // the tree's model, toolbar and folder actions
+    // True for the new-music and bookmark folders of the music root.
+    bool IsSpecialFolder(const QString& folder) const;
     // (tree area: add further members here)
 
     // --- Music tab: record panel and song list (cx_fmain_music.cpp) ---------
     void ShowRecord(bool force);
     void CollectFolderFiles(const QString& folder);
+    void tsMusicShow();
+    void ShowCover(const QString& folder);
+    void ShowRecordInfo();
+    void ClearRecordPanel();
+    void SaveRecordEdits();
+    void edRecordChange();
+    void BtAddTagClick();
+    void btSameTagClick();
+    // Gives the tag string to every folder without sub-folders below folder;
+    // lets pending events run once per folder and stops when Closing is set.
+    int TagLeafFolders(const QString& folder, const QString& tags);
+    QWidget* _pnMusicInfo = nullptr;
+    QPushButton* btPlayDir = nullptr;
+    QPushButton* btEnqueue = nullptr;
+    TqvLabel* _lbAuteur = nullptr;
+    TqvLabel* _lbDisque = nullptr;
+    QLabel* lbRelease = nullptr;
+    QLineEdit* edRecordRelease = nullptr;
+    QLabel* lbToDisk = nullptr;
+    QLineEdit* edRecordRip = nullptr;
+    QPushButton* _sbBookmarkIt = nullptr;
+    QWidget* pnImage = nullptr;
+    TqvImage* ImageFolder = nullptr;
+    QPushButton* btPlaySong = nullptr;
+    QPushButton* btEnqueueSong = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* edTags = nullptr;
+    QPushButton* BtAddTag = nullptr;
+    QPushButton* btSameTag = nullptr;
+    // The rows of DrawGridMusic (the tag editor's song grid can share it).
+    TSongListModel* SongListModel = nullptr;
+    // Information of the folder last shown by ShowRecord.
+    std::unique_ptr<TRecordInfo> RecordInfo;
     // (record panel area: add further members here)
 
     // --- Records tab: grid of covers (cx_fmain_records.cpp) -----------------
     void RefreshRecordsGrid(bool force);
+    void tsRecordsShow();
+    void DrawGridRecordDblClick();
+    // The record folder of the grid's current cell; empty for an empty cell.
+    QString RecordsGridCurrentFolder() const;
+    // Hands a record folder of the grid to the enqueue command.
+    void EnqueueRecordFromGrid(const QString& folder);
+    // Enables the items cmPlay and cmEnqueue of PopupMenuPlay.
+    void SetPlayMenuEnabled(bool enabled);
+    // A cover at the size it is shown, from the cover cache.  A cover that
+    // cannot be decoded gives a null picture and is reported through the
+    // application's error handler once (after the current event), not at
+    // every repaint.
+    QImage CoverPicture(const QString& path, const QSize& size,
+                        TCoverFit fit = TCoverFit::Stretch);
+    TCoverCache CoverCache;
     // (records grid area: add further members here)
 
     // --- Rename tab (cx_fmain_rename.cpp) -----------------------------------
@@ -175,6 +287,25 @@ public:
     QString RenameGridCell(int row, int column) const;
 
     // --- Search and Neighbour tabs (cx_fmain_search.cpp) --------------------
+    // The record database of the music root, with DatabaseProgress as its
+    // progress handler.
+    std::unique_ptr<TRecordStructList> Database;
+    TReportListModel* SearchModel = nullptr;    // behind LV
+    TReportListModel* NeighbourModel = nullptr; // behind LVLike
+    void tsSearchShow();
+    void tsLikeShow();
+    void BtUpdateDBClick();
+    // Shows the selected record of LV, or of LVLike when it is the sender,
+    // in the Music tab.
+    void BtShowRecordClick(QObject* sender);
+    void LVItemDblClick(QObject* sender);
+    void cbApplyFilterClick();
+    void FillSearchList();
+    void DatabaseProgress(TRecordStructList& sender, const QString& dir, bool& stop);
+    void btShowLikeClick();
+    void FillNeighbourList();
+    // Sets the column captions of both lists again (language change).
+    void TranslateDatabaseLists();
     // (search area: add further members here)
 
     // --- Tag infos tab (cx_fmain_tags.cpp) ----------------------------------

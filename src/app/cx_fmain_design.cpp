@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeView>
@@ -80,6 +81,14 @@ void TFrmCrateboxMain::BuildDesign() {
     listColumn->setContentsMargins(0, 0, 0, 0);
     PageControl = Named(new QTabWidget(_pnList), "PageControl");
     PageControl->setDocumentMode(true);
+    // Tabs drawn as compact buttons, so that all eight fit beside the tree.
+    PageControl->tabBar()->setDrawBase(false);
+    PageControl->tabBar()->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 3px 7px; margin: 2px 1px; border: 1px solid palette(mid);"
+        " border-radius: 3px; background: palette(button); }"
+        "QTabBar::tab:selected { background: palette(highlight); color: palette(highlighted-text);"
+        " border-color: palette(highlight); }"
+        "QTabBar::tab:hover:!selected { background: palette(light); }"));
     listColumn->addWidget(PageControl);
     Splitter->addWidget(_pnTree);
     Splitter->addWidget(_pnList);
@@ -134,7 +143,8 @@ void TFrmCrateboxMain::BuildDesign() {
             Guarded([this](bool) { cmRefreshAllClick(); }));
     connect(cmSetMusicRoot, &QAction::triggered, this,
             Guarded([this](bool) { cmSetMusicRootClick(); }));
+    BuildTreeArea();
     // Actions of later areas stay disabled until their handlers exist.
-    for (QAction* pending : {cmRefreshNode, cmExplore, cmDelete, cmNews, cmParameters})
+    for (QAction* pending : {cmNews, cmParameters})
         pending->setEnabled(false);
 }

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cli_db.h"
 #include "cli/cli_tags.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ struct CommandGroup {
 // The command groups, one file each.
 constexpr CommandGroup kGroups[] = {
     {"tags", "show, set and remove the ID3v1 and ID3v2 tags of MP3 files", RunTags},
+    {"db", "build the record database of a music root, list and search it", RunDb},
 };
 
 void PrintHelp(std::ostream& out) {
@@ -91,6 +93,14 @@ const std::string* Options::Value(const std::string& name) const {
     for (const auto& [n, v] : values_)
         if (n == name)
             found = &v; // the last one given counts
+    return found;
+}
+
+std::vector<std::string> Options::AllValues(const std::string& name) const {
+    std::vector<std::string> found;
+    for (const auto& [n, v] : values_)
+        if (n == name)
+            found.push_back(v);
     return found;
 }
 

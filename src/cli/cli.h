@@ -35,7 +35,8 @@ public:
     Options(const Args& args, std::size_t first, const std::vector<std::string>& valued,
             const std::vector<std::string>& flags);
     bool Has(const std::string& name) const;
-    const std::string* Value(const std::string& name) const; // null when not given
+    const std::string* Value(const std::string& name) const;           // null when not given
+    std::vector<std::string> AllValues(const std::string& name) const; // in the order given
     const Args& Operands() const { return operands_; }
 
 private:

@@ -126,11 +126,15 @@ bool CopyLoop(int in, std::int64_t inOffset, int out, std::int64_t outOffset) {
 bool CopyToEnd(int in, std::int64_t inOffset, int out, std::int64_t outOffset, bool kernelCopy) {
     if (!kernelCopy)
         return CopyLoop(in, inOffset, out, outOffset);
+    // In steps, each handed to the disk as soon as it is copied, so that
+    // the final flush has little left to wait for.
+    constexpr std::size_t kStep = std::size_t(8) << 20;
     loff_t inPos = inOffset;
     loff_t outPos = outOffset;
     bool copiedAny = false;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, std::size_t(1) << 30, 0);
+        const loff_t stepStart = outPos;
+        const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, kStep, 0);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -144,6 +148,7 @@ bool CopyToEnd(int in, std::int64_t inOffset, int out, std::int64_t outOffset, b
         if (n == 0)
             return true;
         copiedAny = true;
+        ::sync_file_range(out, stepStart, n, SYNC_FILE_RANGE_WRITE);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "framework/qv_Component.h"
 #include "framework/qv_contexte.h"
 
 #include "test_env.h"
@@ -27,12 +28,6 @@ class TFrmParameters : public QDialog {
     Q_OBJECT
 public:
     using QDialog::QDialog;
-};
-
-class TqvImage : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
 };
 
 namespace {

@@ -1,0 +1,276 @@
+#include "framework/qv_Component.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cstdlib>
+
+// --- TqvLabel ----------------------------------------------------------------
+
+TqvLabel::TqvLabel(QWidget* parent) : QWidget(parent) {
+    resize(65, 17);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
+
+void TqvLabel::Changed() {
+    updateGeometry();
+    update();
+}
+
+void TqvLabel::SetCaption(const QString& caption) {
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    Changed();
+}
+
+void TqvLabel::SetAlignment(Qt::Alignment alignment) {
+    m_alignment = alignment & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter);
+    update();
+}
+
+void TqvLabel::SetLayout(TqvTextLayout layout) {
+    m_layout = layout;
+    update();
+}
+
+void TqvLabel::SetWordWrap(bool wrap) {
+    m_wordWrap = wrap;
+    QSizePolicy policy = sizePolicy();
+    policy.setHeightForWidth(wrap);
+    setSizePolicy(policy);
+    Changed();
+}
+
+void TqvLabel::SetTransparent(bool transparent) {
+    m_transparent = transparent;
+    setAttribute(Qt::WA_OpaquePaintEvent, !transparent);
+    update();
+}
+
+void TqvLabel::SetShadow(bool shadow) {
+    m_shadow = shadow;
+    Changed();
+}
+
+void TqvLabel::SetShadowX(qint8 x) {
+    m_shadowX = std::abs(int(x));
+    Changed();
+}
+
+void TqvLabel::SetShadowY(qint8 y) {
+    m_shadowY = std::abs(int(y));
+    Changed();
+}
+
+void TqvLabel::SetBorderStyle(TqvBorderStyle style) {
+    m_borderStyle = style;
+    Changed();
+}
+
+void TqvLabel::SetBorderWidth(int width) {
+    m_borderWidth = qMax(0, width);
+    Changed();
+}
+
+void TqvLabel::SetShowAccelChar(bool show) {
+    m_showAccelChar = show;
+    Changed();
+}
+
+void TqvLabel::SetColor(const QColor& color) {
+    m_color = color;
+    update();
+}
+
+int TqvLabel::TextFlags() const {
+    int flags = Qt::TextExpandTabs | Qt::AlignTop | int(m_alignment);
+    if (m_wordWrap)
+        flags |= Qt::TextWordWrap;
+    if (m_showAccelChar)
+        flags |= Qt::TextShowMnemonic;
+    return flags;
+}
+
+QString TqvLabel::PaddedText(bool measuring) const {
+    QString text = m_caption;
+    // An empty label still measures one line.
+    if (measuring && (text.isEmpty() || (m_showAccelChar && text == QLatin1String("&"))))
+        text += QLatin1Char(' ');
+    return QLatin1Char(' ') + text + QLatin1Char(' ');
+}
+
+QRect TqvLabel::MeasureText(const QRect& rect) const {
+    const QFontMetrics metrics(font());
+    const int width = m_wordWrap && rect.width() > 0 ? rect.width() : 1 << 20;
+    QRect measured = metrics.boundingRect(QRect(rect.left(), rect.top(), width, 1 << 20),
+                                          TextFlags() & ~int(Qt::AlignRight | Qt::AlignHCenter),
+                                          PaddedText(true));
+    measured.moveTopLeft(rect.topLeft());
+    if (!isEnabled())
+        measured.adjust(0, 0, 1, 1);
+    else if (m_shadow)
+        measured.adjust(0, 0, m_shadowX, m_shadowY);
+    return measured;
+}
+
+QSize TqvLabel::MeasuredSize(int width) const {
+    const int border = m_borderStyle == lbsNone ? 0 : m_borderWidth;
+    const QRect text = MeasureText(QRect(0, 0, qMax(0, width - 2 * border), 0));
+    return {text.width() + 2 * border, text.height() + 2 * border};
+}
+
+QSize TqvLabel::sizeHint() const {
+    return MeasuredSize(m_wordWrap && width() > 0 ? width() : 0);
+}
+
+QSize TqvLabel::minimumSizeHint() const {
+    if (!m_wordWrap)
+        return sizeHint();
+    return {0, MeasuredSize(width()).height()};
+}
+
+int TqvLabel::heightForWidth(int width) const {
+    return MeasuredSize(width).height();
+}
+
+void TqvLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QRect rect = this->rect();
+    const QPalette& pal = palette();
+    if (!m_transparent)
+        painter.fillRect(rect, m_color.isValid() ? m_color : pal.color(QPalette::Window));
+
+    if (m_borderStyle != lbsNone && m_borderWidth > 0) {
+        QColor topLeft = Qt::black, bottomRight = Qt::black;
+        if (m_borderStyle == lbsSunken) {
+            topLeft = pal.color(QPalette::Dark);
+            bottomRight = pal.color(QPalette::Light);
+        } else if (m_borderStyle == lbsRaise) {
+            topLeft = pal.color(QPalette::Light);
+            bottomRight = pal.color(QPalette::Dark);
+        }
+        for (int i = 0; i < m_borderWidth; ++i) {
+            const QRect r = rect.adjusted(i, i, -i - 1, -i - 1);
+            painter.setPen(topLeft);
+            painter.drawLine(r.topLeft(), r.topRight());
+            painter.drawLine(r.topLeft(), r.bottomLeft());
+            painter.setPen(bottomRight);
+            painter.drawLine(r.bottomLeft(), r.bottomRight());
+            painter.drawLine(r.topRight(), r.bottomRight());
+        }
+        rect.adjust(m_borderWidth, m_borderWidth, -m_borderWidth, -m_borderWidth);
+    }
+
+    const QRect measured = MeasureText(rect);
+    const int height = measured.height();
+    const int width = measured.width();
+    switch (m_layout) {
+    case tlTop:
+        rect.setBottom(rect.top() + height - 1);
+        break;
+    case tlCenter: {
+        const int spare = (rect.height() - height) / 2;
+        rect.adjust(0, spare, 0, -spare);
+        break;
+    }
+    case tlBottom:
+        rect.setTop(rect.bottom() - height + 1);
+        break;
+    }
+    if (m_alignment & Qt::AlignRight) {
+        rect.setLeft(rect.right() - width + 1);
+    } else if (m_alignment & Qt::AlignHCenter) {
+        const int spare = (rect.width() - width) / 2;
+        rect.adjust(spare, 0, -spare, 0);
+    } else {
+        rect.setRight(rect.left() + width - 1);
+    }
+
+    const int flags = TextFlags();
+    const QString text = PaddedText(false);
+    painter.setFont(font());
+    if (!isEnabled()) {
+        painter.setPen(pal.color(QPalette::Light));
+        painter.drawText(rect.translated(1, 1), flags, text);
+        painter.setPen(pal.color(QPalette::Dark));
+        painter.drawText(rect, flags, text);
+        return;
+    }
+    if (m_shadow) {
+        QPoint shadow(m_shadowX, m_shadowY);
+        QPoint offset(0, 0);
+        if (m_alignment & Qt::AlignRight) {
+            shadow = QPoint(0, m_shadowY);
+            offset = QPoint(-m_shadowX, 0);
+        } else if (m_alignment & Qt::AlignHCenter) {
+            shadow = QPoint(m_shadowX / 2, m_shadowY);
+            offset = QPoint(-(m_shadowX / 2), 0);
+        }
+        painter.setPen(pal.color(QPalette::Dark));
+        painter.drawText(rect.translated(shadow), flags, text);
+        painter.setPen(pal.color(QPalette::WindowText));
+        painter.drawText(rect.translated(offset), flags, text);
+        return;
+    }
+    painter.setPen(pal.color(QPalette::WindowText));
+    painter.drawText(rect, flags, text);
+}
+
+// --- TqvImage ------------------------------------------------------------------
+
+TqvImage::TqvImage(QWidget* parent) : QWidget(parent) {
+    resize(105, 105);
+}
+
+void TqvImage::SetPicture(const QImage& picture) {
+    m_picture = picture;
+    m_scaled = QPixmap();
+    update();
+}
+
+void TqvImage::SetStretch(TStretchMode mode) {
+    m_stretch = mode;
+    m_scaled = QPixmap();
+    update();
+}
+
+void TqvImage::SetCenter(bool center) {
+    m_center = center;
+    update();
+}
+
+QRect TqvImage::PictureRect(const QRect& client) const {
+    if (m_picture.isNull())
+        return {};
+    const QSize picture = m_picture.size();
+    if (ShouldStretch(m_stretch, picture, client.size()))
+        return FitRect(client, picture.height(), picture.width());
+    QRect rect = client;
+    if (m_center)
+        rect.translate(qMax(0, (client.width() - picture.width()) / 2),
+                       qMax(0, (client.height() - picture.height()) / 2));
+    rect.setSize(picture);
+    return rect;
+}
+
+void TqvImage::paintEvent(QPaintEvent*) {
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    const QRect target = PictureRect(rect());
+    if (target.size() == m_picture.size()) {
+        painter.drawImage(target.topLeft(), m_picture);
+        return;
+    }
+    if (m_scaled.size() != target.size())
+        m_scaled = QPixmap::fromImage(
+            m_picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    painter.drawPixmap(target.topLeft(), m_scaled);
+}
+
+void TqvImage::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}

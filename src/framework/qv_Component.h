@@ -1,0 +1,110 @@
+#pragma once
+// Visual controls placed beside the toolkit's own: a label with a drop
+// shadow and a 3D border (TqvLabel), and a picture control that scales its
+// picture by a stretch mode (TqvImage).
+
+#include "framework/qv_fitrect.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+enum TqvBorderStyle { lbsNone, lbsSingle, lbsSunken, lbsRaise };
+enum TqvTextLayout { tlTop, tlCenter, tlBottom };
+
+// A label that draws its caption padded with one blank on each side,
+// optionally with a shadow in the button-shadow colour offset by (ShadowX,
+// ShadowY) and a border; centred, left or right aligned, optionally wrapped
+// at word boundaries.
+class TqvLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TqvLabel(QWidget* parent = nullptr);
+
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& caption);
+    // Qt::AlignLeft, Qt::AlignRight or Qt::AlignHCenter.
+    void SetAlignment(Qt::Alignment alignment);
+    Qt::Alignment Alignment() const { return m_alignment; }
+    void SetLayout(TqvTextLayout layout);
+    void SetWordWrap(bool wrap);
+    void SetTransparent(bool transparent);
+    void SetShadow(bool shadow); // the loShadow option
+    bool Shadow() const { return m_shadow; }
+    // The absolute value of what is set.
+    void SetShadowX(qint8 x);
+    void SetShadowY(qint8 y);
+    int ShadowX() const { return m_shadowX; }
+    int ShadowY() const { return m_shadowY; }
+    void SetBorderStyle(TqvBorderStyle style);
+    void SetBorderWidth(int width);
+    // With it, "&" marks the next character as the accelerator and is not shown.
+    void SetShowAccelChar(bool show);
+    // Background colour when not transparent; invalid: the palette's window colour.
+    void SetColor(const QColor& color);
+
+    // The size the caption needs within the given width (the whole caption
+    // on one line for a width of 0 or less), shadow and border included.
+    QSize MeasuredSize(int width) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return m_wordWrap; }
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int TextFlags() const;
+    QString PaddedText(bool measuring) const;
+    QRect MeasureText(const QRect& rect) const;
+    void Changed();
+
+    QString m_caption;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
+    TqvTextLayout m_layout = tlTop;
+    bool m_wordWrap = false;
+    bool m_transparent = false;
+    bool m_shadow = false;
+    int m_shadowX = 5;
+    int m_shadowY = 5;
+    TqvBorderStyle m_borderStyle = lbsNone;
+    int m_borderWidth = 0;
+    bool m_showAccelChar = true;
+    QColor m_color;
+};
+
+// A picture control: the picture drawn into the client area, scaled with
+// its aspect ratio kept when the stretch mode says so, else at its own size
+// (centred with Center).  Nothing is drawn without a picture.
+class TqvImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TqvImage(QWidget* parent = nullptr);
+
+    void SetPicture(const QImage& picture);
+    const QImage& Picture() const { return m_picture; }
+    void SetStretch(TStretchMode mode);
+    TStretchMode Stretch() const { return m_stretch; }
+    void SetCenter(bool center);
+
+    // Where the picture is drawn in a client rectangle, and whether scaled.
+    QRect PictureRect(const QRect& client) const;
+
+    QSize sizeHint() const override { return {105, 105}; }
+
+signals:
+    void DoubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_picture;
+    TStretchMode m_stretch = smNone;
+    bool m_center = false;
+    QPixmap m_scaled; // the picture at its last drawn scaled size
+};

@@ -1,0 +1,1 @@
+tralu_add_test(test_browser_rules SOURCES test_browser_rules.cpp LIBS tralu_app)

@@ -1,0 +1,1 @@
+tralu_add_test(test_report_model SOURCES report_model_test.cpp LIBS tralu_app)

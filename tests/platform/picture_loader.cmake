@@ -1,0 +1,1 @@
+tralu_add_test(test_picture_loader QT SOURCES picture_loader_test.cpp LIBS tralu_platform)
