@@ -27,44 +27,52 @@ void TFrmCrateboxMain::BuildRenameTab() {
 
     _pnTools = new QWidget(tsRename);
     _pnTools->setObjectName(QStringLiteral("_pnTools"));
-    auto* tools = new QHBoxLayout(_pnTools);
-    tools->setContentsMargins(0, 0, 0, 0);
+    // Two rows, so that the tab fits beside a tree of the usual width: the
+    // files to list, then how their names are cut.
+    auto* rows = new QVBoxLayout(_pnTools);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(4);
+    auto* files = new QHBoxLayout();
+    auto* cut = new QHBoxLayout();
+    rows->addLayout(files);
+    rows->addLayout(cut);
     sbRename = new QPushButton(QStringLiteral("Rename"), _pnTools);
     sbRename->setObjectName(QStringLiteral("sbRename"));
-    tools->addWidget(sbRename);
+    files->addWidget(sbRename);
     edFiles = new QLineEdit(QStringLiteral("*.mp3"), _pnTools);
     edFiles->setObjectName(QStringLiteral("edFiles"));
-    edFiles->setMaximumWidth(120);
-    tools->addWidget(edFiles);
+    edFiles->setMinimumWidth(60);
+    edFiles->setMaximumWidth(160);
+    files->addWidget(edFiles);
     cbSortByDate = new QCheckBox(QStringLiteral("Sort by date"), _pnTools);
     cbSortByDate->setObjectName(QStringLiteral("cbSortByDate"));
     cbSortByDate->setChecked(true);
-    tools->addWidget(cbSortByDate);
-    tools->addSpacing(8);
+    files->addWidget(cbSortByDate);
+    files->addStretch(1);
     auto* lbSep2 = new QLabel(QStringLiteral("Separator"), _pnTools);
     lbSep2->setObjectName(QStringLiteral("lbSep2"));
-    tools->addWidget(lbSep2);
+    cut->addWidget(lbSep2);
     edSep = new QLineEdit(QStringLiteral("-"), _pnTools);
     edSep->setObjectName(QStringLiteral("edSep"));
     edSep->setMaxLength(1);
     edSep->setFixedWidth(28);
     edSep->setAlignment(Qt::AlignCenter);
-    tools->addWidget(edSep);
-    tools->addSpacing(8);
+    cut->addWidget(edSep);
+    cut->addSpacing(12);
     auto* lbSep = new QLabel(QStringLiteral("Cut at"), _pnTools);
     lbSep->setObjectName(QStringLiteral("lbSep"));
-    tools->addWidget(lbSep);
+    cut->addWidget(lbSep);
     const auto addCounter = [&](const char* name, int value) {
         auto* counter = new QSpinBox(_pnTools);
         counter->setObjectName(QLatin1String(name));
         counter->setRange(0, 9);
         counter->setValue(value);
-        tools->addWidget(counter);
+        cut->addWidget(counter);
         return counter;
     };
     edNsep = addCounter("edNsep", 1);
     edEndSep = addCounter("edEndSep", 0);
-    tools->addStretch(1);
+    cut->addStretch(1);
     column->addWidget(_pnTools);
 
     DrawGrid = new QTableView(tsRename);

@@ -208,6 +208,10 @@ void TFrmCrateboxMain::BuildTagTab() {
     for (std::string_view name : GenreNames)
         cbID3v1Genre->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
     cbID3v1Genre->setMaxVisibleItems(20);
+    // The longest genre names would make the tab wider than the room
+    // beside the tree.
+    cbID3v1Genre->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbID3v1Genre->setMinimumContentsLength(8);
     ClearID3v1Group();
     ClearID3v2Group();
     btSaveTags->setEnabled(false);
