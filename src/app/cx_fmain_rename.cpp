@@ -3,6 +3,7 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_song_list.h"
 #include "app/cx_songfiles.h"
 #include "app/cx_songnames.h"
 #include "app/cx_textgrid.h"
@@ -84,6 +85,7 @@ void TFrmCrateboxMain::BuildRenameTab() {
         },
         DrawGrid);
     DrawGrid->setModel(RenameGridModel);
+    DrawGrid->setItemDelegate(new TSongNameDelegate({}, DrawGrid));
     DrawGrid->verticalHeader()->hide();
     DrawGrid->verticalHeader()->setMinimumSectionSize(18);
     DrawGrid->verticalHeader()->setDefaultSectionSize(18);

@@ -3,6 +3,8 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_record_panel.h"
+#include "app/cx_song_list.h"
 #include "app/cx_songfiles.h"
 #include "app/cx_songnames.h"
 #include "app/cx_textgrid.h"
@@ -35,17 +37,24 @@ public:
     TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
-// Runs a step when the scope ends, also when an error leaves it.
-template <class F> class TFinally {
-public:
-    explicit TFinally(F f) : m_f(std::move(f)) {}
-    ~TFinally() { RunGuarded(m_f); }
-    TFinally(const TFinally&) = delete;
-    TFinally& operator=(const TFinally&) = delete;
-
-private:
-    F m_f;
-};
+// Runs run, then finish, also when run raises an error; an error of either
+// is raised again afterwards (the first one when both raise).
+template <class Run, class Finish> void RunThenFinish(Run&& run, Finish&& finish) {
+    std::exception_ptr error;
+    try {
+        run();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    try {
+        finish();
+    } catch (...) {
+        if (!error)
+            error = std::current_exception();
+    }
+    if (error)
+        std::rethrow_exception(error);
+}
 
 QString FromTag(const std::string& text) {
     return QString::fromStdString(text);
@@ -91,10 +100,11 @@ void TFrmCrateboxMain::BuildTagTab() {
     TagsGridModel = new TTextGridModel(
         1,
         [this](int row, int) {
-            return !Updating && row < Songs.size() ? FileBaseName(Songs[row]) : QString();
+            return row < Songs.size() ? SongDisplayName(Songs[row]) : QString();
         },
         {}, DrawGridTags);
     DrawGridTags->setModel(TagsGridModel);
+    DrawGridTags->setItemDelegate(new TSongNameDelegate([this] { return Updating; }, DrawGridTags));
     DrawGridTags->horizontalHeader()->hide();
     DrawGridTags->verticalHeader()->hide();
     DrawGridTags->verticalHeader()->setMinimumSectionSize(18);
@@ -243,17 +253,16 @@ void TFrmCrateboxMain::tsTagShow() {
 }
 
 void TFrmCrateboxMain::RefreshTagsGrid() {
+    // Quietly: the caller loads the tags it wants once the rows are set.
+    const QSignalBlocker block(DrawGridTags->selectionModel());
     const int rows = Songs.isEmpty() ? 1 : int(Songs.size());
     const int current = DrawGridTags->currentIndex().row();
     TagsGridModel->SetRowCount(rows);
-    if (current < 0 || current >= rows) {
-        // Keep the loading quiet: the caller loads the tags it wants.
-        const QSignalBlocker block(DrawGridTags->selectionModel());
+    if (current < 0 || current >= rows || !DrawGridTags->selectionModel()->hasSelection())
         DrawGridTags->selectionModel()->setCurrentIndex(TagsGridModel->index(0, 0),
                                                         QItemSelectionModel::ClearAndSelect |
                                                             QItemSelectionModel::Rows);
-        DrawGridTags->viewport()->update();
-    }
+    DrawGridTags->viewport()->update();
 }
 
 void TFrmCrateboxMain::DrawGridTagsClick() {
@@ -444,27 +453,30 @@ void TFrmCrateboxMain::btNormalizeTagsClick() {
     const bool v2 = _cbID3V2->isChecked();
     const TBusyCursor busy;
     btNormalizeTags->setEnabled(false);
-    const TFinally done([this] {
-        LoadSelectedSongTags(false);
-        btNormalizeTags->setEnabled(true);
-    });
     const QString saving = StringList().Get(Cratebox_str::Saving);
-    for (int i = 0; i < songs.size(); ++i) {
-        const QString path = SongPath(folder, songs[i]);
-        SetStatusText(FormatText(QStringLiteral("%s %d/%d - %s"),
-                                 {saving, i + 1, int(songs.size()), songs[i]}));
-        QCoreApplication::processEvents();
-        if (!SongFileExists(path))
-            continue;
-        if (v1)
-            NormalizeID3v1(path, i);
-        else
-            RemoveID3v1(path);
-        if (v2)
-            NormalizeID3v2(path, i);
-        else
-            RemoveID3v2(path);
-    }
+    const auto run = [&] {
+        for (int i = 0; i < songs.size(); ++i) {
+            const QString path = SongPath(folder, songs[i]);
+            SetStatusText(FormatText(QStringLiteral("%s %d/%d - %s"),
+                                     {saving, i + 1, int(songs.size()), songs[i]}));
+            QCoreApplication::processEvents();
+            if (!SongFileExists(path))
+                continue;
+            if (v1)
+                NormalizeID3v1(path, i);
+            else
+                RemoveID3v1(path);
+            if (v2)
+                NormalizeID3v2(path, i);
+            else
+                RemoveID3v2(path);
+        }
+    };
+    // The button comes back even when the reloaded tags cannot be read.
+    RunThenFinish(run, [this] {
+        RunThenFinish([this] { LoadSelectedSongTags(false); },
+                      [this] { btNormalizeTags->setEnabled(true); });
+    });
 }
 
 void TFrmCrateboxMain::btTagToFilenameClick() {
@@ -474,19 +486,20 @@ void TFrmCrateboxMain::btTagToFilenameClick() {
     const QString folder = CurrentFolder();
     const TBusyCursor busy;
     btTagToFilename->setEnabled(false);
-    const TFinally done([this] {
-        ShowRecord(true);
-        RefreshTagsGrid();
-        LoadSelectedSongTags(false);
-        btTagToFilename->setEnabled(true);
+    const auto run = [&] {
+        for (int i = 0; i < songs.size(); ++i) {
+            const QString path = SongPath(folder, songs[i]);
+            QCoreApplication::processEvents();
+            const TTagName name = TagNameOfSong(*ID3v1Tag, *ID3v2Tag, path, i);
+            if (name.Result == TTagName::Unreadable)
+                RaiseTagError(Cratebox_str::CannotReadTag, path);
+            if (name.Result == TTagName::Rename && name.NewName != songs[i])
+                RenameSongFile(folder, songs[i], name.NewName); // a failure keeps the old name
+        }
+    };
+    // The new names show, with the selected song's tags; the button comes
+    // back in any case.
+    RunThenFinish(run, [this] {
+        RunThenFinish([this] { ShowRecord(true); }, [this] { btTagToFilename->setEnabled(true); });
     });
-    for (int i = 0; i < songs.size(); ++i) {
-        const QString path = SongPath(folder, songs[i]);
-        QCoreApplication::processEvents();
-        const TTagName name = TagNameOfSong(*ID3v1Tag, *ID3v2Tag, path, i);
-        if (name.Result == TTagName::Unreadable)
-            RaiseTagError(Cratebox_str::CannotReadTag, path);
-        if (name.Result == TTagName::Rename && name.NewName != songs[i])
-            RenameSongFile(folder, songs[i], name.NewName); // a failure keeps the old name
-    }
 }

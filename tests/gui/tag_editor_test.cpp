@@ -199,10 +199,10 @@ TEST_F(TagTabsTest, TheEditorGroupsFollowTheSelectedSong) {
     EXPECT_EQ(w.ID3V2_SizeValue->text(), "20");
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 
-    // The record without songs.
-    w.Songs.clear();
-    w.RefreshTagsGrid();
-    w.DrawGridTagsClick();
+    // Another record becomes the current one while the tab is shown: one
+    // without songs.
+    w.PathOverride = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Empty"));
+    w.RefreshViews();
     EXPECT_EQ(w.DrawGridTags->model()->rowCount(), 1);
     EXPECT_FALSE(w._cbID3V2->isChecked());
     EXPECT_FALSE(w.ID3V2_TitleEdit->isEnabled());
@@ -235,16 +235,41 @@ TEST_F(TagTabsTest, CheckingID3v1OnAnUntaggedSongWritesAVersion11Tag) {
     EXPECT_EQ(Content(song).left(kAudio.size()), kAudio);
 }
 
-TEST_F(TagTabsTest, UnreadableAndUnwritableSongsRaiseTheirMessages) {
+TEST_F(TagTabsTest, UnreadableCorruptAndUnwritableSongsLoseNothing) {
     const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Record"));
     const QString tiny = MakeSong(record, QStringLiteral("a tiny.mp3"), "12345");
     const QString pipe = MakeSong(record, QStringLiteral("b pipe.mp3"));
+    // An ID3v2.3 header whose size reaches far past the end of the file.
+    const QByteArray corruptBytes = QByteArray("ID3\x03\x00\x00\x00\x00\x7F\x7F", 10) + kAudio;
+    const QString corrupt = MakeSong(record, QStringLiteral("c corrupt.mp3"), corruptBytes);
     TFrmCrateboxMain& w = Open(record);
     ShowTab(w.tsTag);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors[0], "Can not read tag from the file: " + tiny + ".");
+    // Nothing was loaded, and saving now writes nothing either.
+    EXPECT_FALSE(w._cbID3V1->isChecked());
+    Click(w.btSaveTags);
+    EXPECT_EQ(Content(tiny), "12345");
 
+    // A tag whose end is unknown cannot be removed without cutting audio:
+    // the removal fails silently; a new tag goes in front of everything.
     errors.clear();
+    SelectSong(2);
+    ASSERT_TRUE(w._cbID3V2->isChecked());
+    EXPECT_EQ(w.ID3V2_TagVersionValue->text(), "2.3");
+    EXPECT_EQ(w.ID3V2_SizeValue->text(), "0");
+    Click(w._cbID3V2);
+    Click(w.btSaveTags);
+    EXPECT_EQ(Content(corrupt), corruptBytes);
+    Click(w._cbID3V2);
+    Type(w.ID3V2_TitleEdit, QStringLiteral("New"));
+    Click(w.btSaveTags);
+    EXPECT_TRUE(Content(corrupt).endsWith(corruptBytes));
+    TID3v2 v2;
+    ASSERT_TRUE(v2.ReadTag(LocalPath(corrupt)));
+    EXPECT_EQ(v2.Title(), "New");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+
     SelectSong(1);
     ASSERT_TRUE(errors.isEmpty());
     // Once loaded, the song becomes something no tag can be written to.
