@@ -17,7 +17,9 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -463,22 +465,30 @@ TEST_F(TagTabsTest, RenameOntoAnExistingNameKeepsBothFiles) {
     EXPECT_EQ(asked, "Rename 0 files ?");
 }
 
-// Pictures of both tabs on a record of the demo collection, when asked:
-// TRALU_DEMO_RECORD names the record folder, TRALU_SHOTS the output folder.
+// Pictures of both tabs on the first record of a demo collection, when
+// asked: TRALU_DEMO_ROOT names its music root, TRALU_SCREENSHOT_DIR the
+// output folder.
 TEST_F(TagTabsTest, Screenshots) {
-    const QString record = qEnvironmentVariable("TRALU_DEMO_RECORD");
-    const QString shots = qEnvironmentVariable("TRALU_SHOTS");
-    if (record.isEmpty() || shots.isEmpty())
-        GTEST_SKIP() << "set TRALU_DEMO_RECORD and TRALU_SHOTS";
-    TFrmCrateboxMain& w = Open(record);
-    w.resize(900, 640);
+    const QString demo = qEnvironmentVariable("TRALU_DEMO_ROOT");
+    const QString shots = qEnvironmentVariable("TRALU_SCREENSHOT_DIR");
+    if (demo.isEmpty() || shots.isEmpty())
+        GTEST_SKIP() << "set TRALU_DEMO_ROOT and TRALU_SCREENSHOT_DIR";
+    QStringList records;
+    QDirIterator it(demo, {QStringLiteral("*.mp3")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        records << QFileInfo(it.next()).path();
+    records.sort();
+    ASSERT_FALSE(records.isEmpty());
+    contexte->WriteString(QStringLiteral("MusicRoot"), demo);
+    TFrmCrateboxMain& w = Open(records.constFirst());
+    w.resize(1000, 640);
     ShowTab(w.tsTag);
     SelectSong(1);
     QTest::qWait(50);
-    w.grab().save(shots + QStringLiteral("/tag_infos.png"));
+    EXPECT_TRUE(w.grab().save(shots + QStringLiteral("/tag_infos.png")));
     ShowTab(w.tsRename);
     QTest::qWait(50);
-    w.grab().save(shots + QStringLiteral("/rename.png"));
+    EXPECT_TRUE(w.grab().save(shots + QStringLiteral("/rename.png")));
 }
 
 } // namespace
