@@ -246,8 +246,7 @@ void TFrmCrateboxMain::BuildTagTab() {
 void TFrmCrateboxMain::tsTagShow() {
     if (Updating)
         return;
-    ShowRecord(true);
-    RefreshTagsGrid();
+    ShowRecord(true); // also sets the rows of DrawGridTags
     LayoutTagsGrid();
     LoadSelectedSongTags(true);
 }

@@ -252,6 +252,14 @@ TEST_F(TagTabsTest, UnreadableCorruptAndUnwritableSongsLoseNothing) {
     EXPECT_FALSE(w._cbID3V1->isChecked());
     Click(w.btSaveTags);
     EXPECT_EQ(Content(tiny), "12345");
+    // Tags to filenames stops at it; reloading the same song after the run
+    // fails again, but the run reports once and gives its button back.
+    errors.clear();
+    Click(w.btTagToFilename);
+    EXPECT_EQ(errors, QStringList{"Can not read tag from the file: " + tiny + "."});
+    EXPECT_TRUE(w.btTagToFilename->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Names(record), (QStringList{"a tiny.mp3", "b pipe.mp3", "c corrupt.mp3"}));
 
     // A tag whose end is unknown cannot be removed without cutting audio:
     // the removal fails silently; a new tag goes in front of everything.
