@@ -5,12 +5,15 @@
 
 #include "app/cx_cover_cache.h"
 #include "framework/qv_fbaseMain.h"
+#include "tags/id3v1.h"
+#include "tags/id3v2.h"
 #include "framework/qv_shortcut.h"
 #include "records/cx_records.h"
 #include "records/cx_database.h"
 
 #include <QIcon>
 #include <functional>
+#include <memory>
 #include <QList>
 #include <QPixmap>
 #include <QSet>
@@ -26,12 +29,14 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QSpinBox;
 class QSplitter;
 class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class QToolBar;
 class QTreeView;
+class TTextGridModel;
 class TFolderNode;
 class TFolderTreeModel;
 class TShellListModel;
@@ -267,6 +272,19 @@ public:
     // --- Rename tab (cx_fmain_rename.cpp) -----------------------------------
     void RefreshRenameList(bool force);
     // (rename area: add further members here)
+    QWidget* _pnTools = nullptr;
+    QPushButton* sbRename = nullptr;
+    QLineEdit* edFiles = nullptr;
+    QCheckBox* cbSortByDate = nullptr;
+    QLineEdit* edSep = nullptr;
+    QSpinBox* edNsep = nullptr;   // with its up-down buttons (UpDownNSep)
+    QSpinBox* edEndSep = nullptr; // with its up-down buttons (UpDownEndSep)
+    TTextGridModel* RenameGridModel = nullptr;
+    void tsRenameShow();
+    void edNsepChange();
+    void sbRenameClick();
+    // The text of a rename grid cell (row 0 is the first file).
+    QString RenameGridCell(int row, int column) const;
 
     // --- Search and Neighbour tabs (cx_fmain_search.cpp) --------------------
     // The record database of the music root, with DatabaseProgress as its
@@ -292,6 +310,55 @@ public:
 
     // --- Tag infos tab (cx_fmain_tags.cpp) ----------------------------------
     // (tag editor area: add further members here)
+    std::unique_ptr<TID3v1> ID3v1Tag;
+    std::unique_ptr<TID3v2> ID3v2Tag;
+    TTextGridModel* TagsGridModel = nullptr;
+    QWidget* _pnid3v1 = nullptr;
+    QCheckBox* _cbID3V1 = nullptr;
+    QLineEdit* ID3V1_TagVersionValue = nullptr;
+    QLineEdit* ID3V1_TitleEdit = nullptr;
+    QLineEdit* ID3V1_ArtistEdit = nullptr;
+    QLineEdit* ID3V1_AlbumEdit = nullptr;
+    QLineEdit* ID3V1_TrackEdit = nullptr;
+    QLineEdit* ID3V1_YearEdit = nullptr;
+    QComboBox* ID3V1_GenreComboBox = nullptr; // the same box as cbID3v1Genre
+    QLineEdit* ID3V1_CommentEdit = nullptr;
+    QCheckBox* _cbID3V2 = nullptr;
+    QLineEdit* ID3V2_TagVersionValue = nullptr;
+    QLineEdit* ID3V2_SizeValue = nullptr;
+    QLineEdit* ID3V2_TitleEdit = nullptr;
+    QLineEdit* ID3V2_ArtistEdit = nullptr;
+    QLineEdit* ID3V2_AlbumEdit = nullptr;
+    QLineEdit* ID3V2_TrackEdit = nullptr;
+    QLineEdit* ID3V2_YearEdit = nullptr;
+    QLineEdit* ID3V2_GenreEdit = nullptr;
+    QLineEdit* ID3V2_CommentEdit = nullptr;
+    QPushButton* btSaveTags = nullptr;
+    QPushButton* btNormalizeTags = nullptr;
+    QPushButton* btTagToFilename = nullptr;
+    void tsTagShow();
+    // The song list changed: the tag grid gets one row per song (one when
+    // there are none) and is repainted.  Call DrawGridTagsClick after it.
+    void RefreshTagsGrid();
+    void DrawGridTagsClick();
+    void _cbID3V1Click();
+    void _cbID3V2Click();
+    void btSaveTagsClick();
+    void btNormalizeTagsClick();
+    void btTagToFilenameClick();
+    void ClearID3v1Group();
+    void ClearID3v2Group();
+    void EnableID3v1Group(bool on);
+    void EnableID3v2Group(bool on);
+    void LoadSelectedSongTags(bool forced);
+    void SaveID3v1FromEdits(const QString& path);
+    void SaveID3v2FromEdits(const QString& path);
+    void RemoveID3v1(const QString& path);
+    void RemoveID3v2(const QString& path);
+    void NormalizeID3v1(const QString& path, int index);
+    void NormalizeID3v2(const QString& path, int index);
+    // The path of the song in the top selected row of DrawGridTags, or "".
+    QString SelectedTagSongPath() const;
     // The tree pane's width as it will be stored.
     int TreePaneWidth() const;
 

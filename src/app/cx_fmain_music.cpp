@@ -276,6 +276,8 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
         }
         SongListModel->SetSongs({});
         ImageFolder->hide();
+        RefreshTagsGrid();
+        DrawGridTagsClick();
         return;
     }
 
@@ -290,12 +292,14 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
     RecordInfo = std::make_unique<TRecordInfo>(folder);
     ShowCover(folder);
     ShowRecordInfo();
+    RefreshTagsGrid();
 
     _sbBookmarkIt->setText(StringList().Get(Cratebox_str::BookmarkIt));
     _sbBookmarkIt->setProperty("Tag", 0);
 
     if (Songs.isEmpty()) {
         ClearRecordPanel();
+        DrawGridTagsClick();
         return;
     }
     const QString path = RemoveBackslash(folder);
@@ -309,6 +313,9 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
         if (control)
             control->setEnabled(true);
     SetPlayMenuEnabled(true);
+    // The selected song's tags last: a tag that cannot be read is reported
+    // without leaving the panel half filled.
+    DrawGridTagsClick();
 }
 
 void TFrmCrateboxMain::ShowCover(const QString& folder) {

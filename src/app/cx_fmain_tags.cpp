@@ -1,21 +1,504 @@
-// Main window: the Tag infos tab.
+// Main window: the Tag infos tab (tag editor, normalizing, tags to file
+// names).
 #include "app/cx_fmain.h"
 
+#include "app/Cratebox_str.h"
+#include "app/cx_record_panel.h"
+#include "app/cx_song_list.h"
+#include "app/cx_songfiles.h"
+#include "app/cx_songnames.h"
+#include "app/cx_textgrid.h"
+#include "framework/qv_application.h"
+#include "framework/qv_str.h"
+#include "framework/qv_tools.h"
+
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QStandardItemModel>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+// The busy cursor for the life of the object.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+// Runs run, then finish, also when run raises an error; an error of either
+// is raised again afterwards (the first one when both raise).
+template <class Run, class Finish> void RunThenFinish(Run&& run, Finish&& finish) {
+    std::exception_ptr error;
+    try {
+        run();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    try {
+        finish();
+    } catch (...) {
+        if (!error)
+            error = std::current_exception();
+    }
+    if (error)
+        std::rethrow_exception(error);
+}
+
+QString FromTag(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string ToTag(const QString& text) {
+    return text.toStdString();
+}
+
+[[noreturn]] void RaiseTagError(int textNumber, const QString& path) {
+    throw ETagException(StringList().Get(textNumber) + path);
+}
+
+QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const char* name, const QString& caption,
+                 int row, int column) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    grid->addWidget(label, row, column);
+    return label;
+}
+
+QLineEdit* AddEdit(QWidget* parent, const char* name, int maxLength = -1, bool readOnly = false) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    if (readOnly) {
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::NoFocus);
+    }
+    return edit;
+}
+
+} // namespace
 
 void TFrmCrateboxMain::BuildTagTab() {
-    auto* layout = new QHBoxLayout(tsTag);
+    ID3v1Tag = std::make_unique<TID3v1>();
+    ID3v2Tag = std::make_unique<TID3v2>();
+
+    auto* column = new QVBoxLayout(tsTag);
+    column->setContentsMargins(4, 4, 4, 4);
     DrawGridTags = new QTableView(tsTag);
     DrawGridTags->setObjectName(QStringLiteral("DrawGridTags"));
-    DrawGridTags->setModel(new QStandardItemModel(0, 1, DrawGridTags));
+    TagsGridModel = new TTextGridModel(
+        1,
+        [this](int row, int) {
+            return row < Songs.size() ? SongDisplayName(Songs[row]) : QString();
+        },
+        {}, DrawGridTags);
+    DrawGridTags->setModel(TagsGridModel);
+    DrawGridTags->setItemDelegate(new TSongNameDelegate([this] { return Updating; }, DrawGridTags));
     DrawGridTags->horizontalHeader()->hide();
     DrawGridTags->verticalHeader()->hide();
-    layout->addWidget(DrawGridTags, 1);
-    cbID3v1Genre = new QComboBox(tsTag);
-    cbID3v1Genre->setObjectName(QStringLiteral("cbID3v1Genre"));
-    layout->addWidget(cbID3v1Genre);
+    DrawGridTags->verticalHeader()->setMinimumSectionSize(18);
+    DrawGridTags->verticalHeader()->setDefaultSectionSize(18);
+    DrawGridTags->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DrawGridTags->setSelectionMode(QAbstractItemView::SingleSelection);
+    DrawGridTags->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DrawGridTags->setShowGrid(false);
+    DrawGridTags->setWordWrap(false);
+    column->addWidget(DrawGridTags, 1);
+    TagsGridModel->SetRowCount(1);
+
+    _pnid3v1 = new QWidget(tsTag);
+    _pnid3v1->setObjectName(QStringLiteral("_pnid3v1"));
+    auto* panel = new QVBoxLayout(_pnid3v1);
+    panel->setContentsMargins(0, 4, 0, 0);
+    auto* groups = new QHBoxLayout();
+    panel->addLayout(groups);
+
+    // ID3v1 group (left).
+    auto* v1 = new QGridLayout();
+    v1->setColumnStretch(1, 1);
+    v1->setColumnStretch(3, 1);
+    _cbID3V1 = new QCheckBox(QStringLiteral("ID3V1"), _pnid3v1);
+    _cbID3V1->setObjectName(QStringLiteral("_cbID3V1"));
+    QFont bold = _cbID3V1->font();
+    bold.setBold(true);
+    _cbID3V1->setFont(bold);
+    v1->addWidget(_cbID3V1, 0, 0, 1, 2);
+    ID3V1_TagVersionValue = AddEdit(_pnid3v1, "ID3V1_TagVersionValue", -1, true);
+    ID3V1_TitleEdit = AddEdit(_pnid3v1, "ID3V1_TitleEdit", 30);
+    ID3V1_ArtistEdit = AddEdit(_pnid3v1, "ID3V1_ArtistEdit", 30);
+    ID3V1_AlbumEdit = AddEdit(_pnid3v1, "ID3V1_AlbumEdit", 30);
+    ID3V1_TrackEdit = AddEdit(_pnid3v1, "ID3V1_TrackEdit", 2);
+    ID3V1_YearEdit = AddEdit(_pnid3v1, "ID3V1_YearEdit", 4);
+    cbID3v1Genre = new QComboBox(_pnid3v1);
+    cbID3v1Genre->setObjectName(QStringLiteral("ID3V1_GenreComboBox"));
+    ID3V1_GenreComboBox = cbID3v1Genre;
+    ID3V1_CommentEdit = AddEdit(_pnid3v1, "ID3V1_CommentEdit", 30);
+    AddLabel(v1, _pnid3v1, "lbID3V1_TagVersion", QStringLiteral("Tag version"), 1, 0);
+    v1->addWidget(ID3V1_TagVersionValue, 1, 1, 1, 3);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Title", QStringLiteral("Title"), 2, 0);
+    v1->addWidget(ID3V1_TitleEdit, 2, 1, 1, 3);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Artist", QStringLiteral("Artist"), 3, 0);
+    v1->addWidget(ID3V1_ArtistEdit, 3, 1, 1, 3);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Album", QStringLiteral("Album"), 4, 0);
+    v1->addWidget(ID3V1_AlbumEdit, 4, 1, 1, 3);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Track", QStringLiteral("Track"), 5, 0);
+    v1->addWidget(ID3V1_TrackEdit, 5, 1);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Year", QStringLiteral("Year"), 5, 2);
+    v1->addWidget(ID3V1_YearEdit, 5, 3);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Genre", QStringLiteral("Genre"), 6, 0);
+    v1->addWidget(cbID3v1Genre, 6, 1, 1, 3);
+    AddLabel(v1, _pnid3v1, "lbID3V1_Comment", QStringLiteral("Comment"), 7, 0);
+    v1->addWidget(ID3V1_CommentEdit, 7, 1, 1, 3);
+    groups->addLayout(v1, 1);
+    groups->addSpacing(12);
+
+    // ID3v2 group (right).
+    auto* v2 = new QGridLayout();
+    v2->setColumnStretch(1, 1);
+    v2->setColumnStretch(3, 1);
+    _cbID3V2 = new QCheckBox(QStringLiteral("ID3V2"), _pnid3v1);
+    _cbID3V2->setObjectName(QStringLiteral("_cbID3V2"));
+    _cbID3V2->setFont(bold);
+    v2->addWidget(_cbID3V2, 0, 0, 1, 2);
+    ID3V2_TagVersionValue = AddEdit(_pnid3v1, "ID3V2_TagVersionValue", -1, true);
+    ID3V2_SizeValue = AddEdit(_pnid3v1, "ID3V2_SizeValue", -1, true);
+    ID3V2_TitleEdit = AddEdit(_pnid3v1, "ID3V2_TitleEdit");
+    ID3V2_ArtistEdit = AddEdit(_pnid3v1, "ID3V2_ArtistEdit");
+    ID3V2_AlbumEdit = AddEdit(_pnid3v1, "ID3V2_AlbumEdit");
+    ID3V2_TrackEdit = AddEdit(_pnid3v1, "ID3V2_TrackEdit", 2);
+    ID3V2_YearEdit = AddEdit(_pnid3v1, "ID3V2_YearEdit", 4);
+    ID3V2_GenreEdit = AddEdit(_pnid3v1, "ID3V2_GenreEdit");
+    ID3V2_CommentEdit = AddEdit(_pnid3v1, "ID3V2_CommentEdit");
+    AddLabel(v2, _pnid3v1, "lbID3V2_TagVersion", QStringLiteral("Tag version"), 1, 0);
+    v2->addWidget(ID3V2_TagVersionValue, 1, 1);
+    v2->addWidget(ID3V2_SizeValue, 1, 2, 1, 2);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Title", QStringLiteral("Title"), 2, 0);
+    v2->addWidget(ID3V2_TitleEdit, 2, 1, 1, 3);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Artist", QStringLiteral("Artist"), 3, 0);
+    v2->addWidget(ID3V2_ArtistEdit, 3, 1, 1, 3);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Album", QStringLiteral("Album"), 4, 0);
+    v2->addWidget(ID3V2_AlbumEdit, 4, 1, 1, 3);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Track", QStringLiteral("Track"), 5, 0);
+    v2->addWidget(ID3V2_TrackEdit, 5, 1);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Year", QStringLiteral("Year"), 5, 2);
+    v2->addWidget(ID3V2_YearEdit, 5, 3);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Genre", QStringLiteral("Genre"), 6, 0);
+    v2->addWidget(ID3V2_GenreEdit, 6, 1, 1, 3);
+    AddLabel(v2, _pnid3v1, "lbID3V2_Comment", QStringLiteral("Comment"), 7, 0);
+    v2->addWidget(ID3V2_CommentEdit, 7, 1, 1, 3);
+    groups->addLayout(v2, 1);
+
+    auto* buttons = new QHBoxLayout();
+    const auto addButton = [&](const char* name, const QString& caption) {
+        auto* button = new QPushButton(caption, _pnid3v1);
+        button->setObjectName(QLatin1String(name));
+        buttons->addWidget(button);
+        return button;
+    };
+    btSaveTags = addButton("btSaveTags", QStringLiteral("Save current tag"));
+    btNormalizeTags = addButton("btNormalizeTags", QStringLiteral("Normalize all tags"));
+    btTagToFilename = addButton("btTagToFilename", QStringLiteral("Tags to filenames"));
+    buttons->addStretch(1);
+    panel->addLayout(buttons);
+    column->addWidget(_pnid3v1);
+
+    // The genre list: an empty item, then the genre names in index order.
+    cbID3v1Genre->addItem(QString());
+    for (std::string_view name : GenreNames)
+        cbID3v1Genre->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    cbID3v1Genre->setMaxVisibleItems(20);
+    // The longest genre names would make the tab wider than the room
+    // beside the tree.
+    cbID3v1Genre->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbID3v1Genre->setMinimumContentsLength(8);
+    ClearID3v1Group();
+    ClearID3v2Group();
+    btSaveTags->setEnabled(false);
+    btNormalizeTags->setEnabled(false);
+
+    connect(PageControl, &QTabWidget::currentChanged, this, Guarded([this](int index) {
+                if (index == tiTag)
+                    tsTagShow();
+            }));
+    // A click on a row, or moving to it with the keyboard.
+    connect(DrawGridTags->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            Guarded([this](const QItemSelection&, const QItemSelection&) { DrawGridTagsClick(); }));
+    connect(_cbID3V1, &QCheckBox::clicked, this, Guarded([this](bool) { _cbID3V1Click(); }));
+    connect(_cbID3V2, &QCheckBox::clicked, this, Guarded([this](bool) { _cbID3V2Click(); }));
+    connect(btSaveTags, &QPushButton::clicked, this, Guarded([this](bool) { btSaveTagsClick(); }));
+    connect(btNormalizeTags, &QPushButton::clicked, this,
+            Guarded([this](bool) { btNormalizeTagsClick(); }));
+    connect(btTagToFilename, &QPushButton::clicked, this,
+            Guarded([this](bool) { btTagToFilenameClick(); }));
+}
+
+void TFrmCrateboxMain::tsTagShow() {
+    if (Updating)
+        return;
+    ShowRecord(true); // also sets the rows of DrawGridTags
+    LayoutTagsGrid();
+    LoadSelectedSongTags(true);
+}
+
+void TFrmCrateboxMain::RefreshTagsGrid() {
+    // Quietly: the caller loads the tags it wants once the rows are set.
+    const QSignalBlocker block(DrawGridTags->selectionModel());
+    const int rows = Songs.isEmpty() ? 1 : int(Songs.size());
+    const int current = DrawGridTags->currentIndex().row();
+    TagsGridModel->SetRowCount(rows);
+    if (current < 0 || current >= rows || !DrawGridTags->selectionModel()->hasSelection())
+        DrawGridTags->selectionModel()->setCurrentIndex(TagsGridModel->index(0, 0),
+                                                        QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+    DrawGridTags->viewport()->update();
+}
+
+void TFrmCrateboxMain::DrawGridTagsClick() {
+    LoadSelectedSongTags(false);
+}
+
+void TFrmCrateboxMain::_cbID3V1Click() {
+    EnableID3v1Group(_cbID3V1->isChecked());
+}
+
+void TFrmCrateboxMain::_cbID3V2Click() {
+    EnableID3v2Group(_cbID3V2->isChecked());
+}
+
+void TFrmCrateboxMain::ClearID3v1Group() {
+    _cbID3V1->setChecked(false);
+    for (QLineEdit* edit : {ID3V1_TagVersionValue, ID3V1_TitleEdit, ID3V1_ArtistEdit,
+                            ID3V1_AlbumEdit, ID3V1_TrackEdit, ID3V1_YearEdit})
+        edit->clear();
+    ID3V1_GenreComboBox->setCurrentIndex(0);
+    ID3V1_CommentEdit->clear();
+    EnableID3v1Group(false);
+}
+
+void TFrmCrateboxMain::ClearID3v2Group() {
+    _cbID3V2->setChecked(false);
+    for (QLineEdit* edit :
+         {ID3V2_TagVersionValue, ID3V2_SizeValue, ID3V2_TitleEdit, ID3V2_ArtistEdit,
+          ID3V2_AlbumEdit, ID3V2_TrackEdit, ID3V2_YearEdit, ID3V2_GenreEdit, ID3V2_CommentEdit})
+        edit->clear();
+    EnableID3v2Group(false);
+}
+
+void TFrmCrateboxMain::EnableID3v1Group(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ID3V1_TitleEdit, ID3V1_ArtistEdit, ID3V1_AlbumEdit, ID3V1_TrackEdit, ID3V1_YearEdit,
+             ID3V1_GenreComboBox, ID3V1_CommentEdit})
+        w->setEnabled(on);
+}
+
+void TFrmCrateboxMain::EnableID3v2Group(bool on) {
+    for (QLineEdit* edit : {ID3V2_TitleEdit, ID3V2_ArtistEdit, ID3V2_AlbumEdit, ID3V2_TrackEdit,
+                            ID3V2_YearEdit, ID3V2_GenreEdit, ID3V2_CommentEdit})
+        edit->setEnabled(on);
+}
+
+QString TFrmCrateboxMain::SelectedTagSongPath() const {
+    int row = 0;
+    const QModelIndexList selected = DrawGridTags->selectionModel()->selectedRows();
+    if (!selected.isEmpty()) {
+        row = selected.constFirst().row();
+        for (const QModelIndex& index : selected)
+            row = Min(row, index.row());
+    } else if (DrawGridTags->currentIndex().isValid()) {
+        row = DrawGridTags->currentIndex().row();
+    }
+    if (row < 0 || row >= Songs.size())
+        return QString();
+    return SongPath(CurrentFolder(), Songs[row]);
+}
+
+void TFrmCrateboxMain::LoadSelectedSongTags(bool forced) {
+    ClearID3v1Group();
+    ClearID3v2Group();
+    btNormalizeTags->setEnabled(false);
+    btSaveTags->setEnabled(false);
+    if (Songs.isEmpty() || (PageControl->currentWidget() != tsTag && !forced))
+        return;
+    const QString path = SelectedTagSongPath();
+    if (!SongFileExists(path))
+        return;
+    btNormalizeTags->setEnabled(true);
+    btSaveTags->setEnabled(true);
+
+    if (!ID3v1Tag->ReadTag(LocalPath(path)))
+        RaiseTagError(Cratebox_str::CannotReadTag, path);
+    if (ID3v1Tag->HasTag()) {
+        _cbID3V1->setChecked(true);
+        _cbID3V1Click();
+        ID3V1_TagVersionValue->setText(ID3v1Tag->Version() == 1 ? QStringLiteral("1.0")
+                                                                : QStringLiteral("1.1"));
+        ID3V1_TitleEdit->setText(FromTag(ID3v1Tag->Title()));
+        ID3V1_ArtistEdit->setText(FromTag(ID3v1Tag->Artist()));
+        ID3V1_AlbumEdit->setText(FromTag(ID3v1Tag->Album()));
+        ID3V1_YearEdit->setText(FromTag(ID3v1Tag->Year()));
+        ID3V1_CommentEdit->setText(FromTag(ID3v1Tag->Comment()));
+        ID3V1_TrackEdit->setText(QString::number(ID3v1Tag->Track()));
+        ID3V1_GenreComboBox->setCurrentIndex(GenreItemOfIndex(ID3v1Tag->GenreIndex()));
+    }
+
+    if (!ID3v2Tag->ReadTag(LocalPath(path)))
+        RaiseTagError(Cratebox_str::CannotReadTag, path);
+    if (ID3v2Tag->HasTag()) {
+        _cbID3V2->setChecked(true);
+        _cbID3V2Click();
+        ID3V2_TagVersionValue->setText(QStringLiteral("2.%1").arg(ID3v2Tag->Version()));
+        ID3V2_SizeValue->setText(QString::number(ID3v2Tag->TagSize()));
+        ID3V2_TitleEdit->setText(FromTag(ID3v2Tag->Title()));
+        ID3V2_ArtistEdit->setText(FromTag(ID3v2Tag->Artist()));
+        ID3V2_AlbumEdit->setText(FromTag(ID3v2Tag->Album()));
+        ID3V2_YearEdit->setText(FromTag(ID3v2Tag->Year()));
+        ID3V2_GenreEdit->setText(FromTag(ID3v2Tag->Genre()));
+        ID3V2_CommentEdit->setText(FromTag(ID3v2Tag->Comment()));
+        if (ID3v2Tag->Track() != 0)
+            ID3V2_TrackEdit->setText(QString::number(ID3v2Tag->Track()));
+    }
+}
+
+void TFrmCrateboxMain::SaveID3v1FromEdits(const QString& path) {
+    TID3v1& tag = *ID3v1Tag;
+    tag.SetTitle(ToTag(ID3V1_TitleEdit->text()));
+    tag.SetArtist(ToTag(ID3V1_ArtistEdit->text()));
+    tag.SetAlbum(ToTag(ID3V1_AlbumEdit->text()));
+    tag.SetYear(ToTag(ID3V1_YearEdit->text()));
+    tag.SetComment(ToTag(ID3V1_CommentEdit->text()));
+    tag.SetTrack(TrackFromText(ID3V1_TrackEdit->text()));
+    tag.SetGenreIndex(GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()));
+    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
+        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+}
+
+void TFrmCrateboxMain::SaveID3v2FromEdits(const QString& path) {
+    TID3v2& tag = *ID3v2Tag;
+    tag.SetTitle(ToTag(ID3V2_TitleEdit->text()));
+    tag.SetArtist(ToTag(ID3V2_ArtistEdit->text()));
+    tag.SetAlbum(ToTag(ID3V2_AlbumEdit->text()));
+    tag.SetYear(ToTag(ID3V2_YearEdit->text()));
+    tag.SetGenre(ToTag(ID3V2_GenreEdit->text()));
+    tag.SetComment(ToTag(ID3V2_CommentEdit->text()));
+    tag.SetTrack(TrackFromText(ID3V2_TrackEdit->text()));
+    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
+        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+}
+
+void TFrmCrateboxMain::RemoveID3v1(const QString& path) {
+    if (SongFileExists(path) && ID3v1Tag->RemoveTag(LocalPath(path)))
+        ClearID3v1Group();
+}
+
+void TFrmCrateboxMain::RemoveID3v2(const QString& path) {
+    if (SongFileExists(path) && ID3v2Tag->RemoveTag(LocalPath(path)))
+        ClearID3v2Group();
+}
+
+// The song is the file of path, its record the folder holding it: the run
+// that calls these works on the list it copied when it started.
+void TFrmCrateboxMain::NormalizeID3v1(const QString& path, int index) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    WriteNormalizedID3v1(
+        *ID3v1Tag, path,
+        NormalizedFields(path.left(Max(0, int(slash))), path.mid(slash + 1), index),
+        ID3V1_YearEdit->text(), GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()),
+        ID3V1_CommentEdit->text());
+}
+
+void TFrmCrateboxMain::NormalizeID3v2(const QString& path, int index) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    WriteNormalizedID3v2(
+        *ID3v2Tag, path,
+        NormalizedFields(path.left(Max(0, int(slash))), path.mid(slash + 1), index),
+        ID3V2_YearEdit->text(), ID3V2_GenreEdit->text(), ID3V2_CommentEdit->text());
+}
+
+void TFrmCrateboxMain::btSaveTagsClick() {
+    if (Songs.isEmpty())
+        return;
+    const QString path = SelectedTagSongPath();
+    if (!SongFileExists(path))
+        return;
+    if (_cbID3V1->isChecked())
+        SaveID3v1FromEdits(path);
+    else
+        RemoveID3v1(path);
+    if (_cbID3V2->isChecked())
+        SaveID3v2FromEdits(path);
+    else
+        RemoveID3v2(path);
+}
+
+void TFrmCrateboxMain::btNormalizeTagsClick() {
+    if (Songs.isEmpty())
+        return;
+    // Window messages run during the loop and may change the current
+    // record: the run keeps to the songs it started with.
+    const QStringList songs = Songs;
+    const QString folder = CurrentFolder();
+    const bool v1 = _cbID3V1->isChecked();
+    const bool v2 = _cbID3V2->isChecked();
+    const TBusyCursor busy;
+    btNormalizeTags->setEnabled(false);
+    const QString saving = StringList().Get(Cratebox_str::Saving);
+    const auto run = [&] {
+        for (int i = 0; i < songs.size(); ++i) {
+            const QString path = SongPath(folder, songs[i]);
+            SetStatusText(FormatText(QStringLiteral("%s %d/%d - %s"),
+                                     {saving, i + 1, int(songs.size()), songs[i]}));
+            QCoreApplication::processEvents();
+            if (!SongFileExists(path))
+                continue;
+            if (v1)
+                NormalizeID3v1(path, i);
+            else
+                RemoveID3v1(path);
+            if (v2)
+                NormalizeID3v2(path, i);
+            else
+                RemoveID3v2(path);
+        }
+    };
+    // The button comes back even when the reloaded tags cannot be read.
+    RunThenFinish(run, [this] {
+        RunThenFinish([this] { LoadSelectedSongTags(false); },
+                      [this] { btNormalizeTags->setEnabled(true); });
+    });
+}
+
+void TFrmCrateboxMain::btTagToFilenameClick() {
+    if (Songs.isEmpty())
+        return;
+    const QStringList songs = Songs;
+    const QString folder = CurrentFolder();
+    const TBusyCursor busy;
+    btTagToFilename->setEnabled(false);
+    const auto run = [&] {
+        for (int i = 0; i < songs.size(); ++i) {
+            const QString path = SongPath(folder, songs[i]);
+            QCoreApplication::processEvents();
+            const TTagName name = TagNameOfSong(*ID3v1Tag, *ID3v2Tag, path, i);
+            if (name.Result == TTagName::Unreadable)
+                RaiseTagError(Cratebox_str::CannotReadTag, path);
+            if (name.Result == TTagName::Rename && name.NewName != songs[i])
+                RenameSongFile(folder, songs[i], name.NewName); // a failure keeps the old name
+        }
+    };
+    // The new names show, with the selected song's tags; the button comes
+    // back in any case.
+    RunThenFinish(run, [this] {
+        RunThenFinish([this] { ShowRecord(true); }, [this] { btTagToFilename->setEnabled(true); });
+    });
 }

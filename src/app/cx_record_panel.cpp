@@ -8,13 +8,13 @@
 
 #include <algorithm>
 
-QString FileExtension(const QString& fileName) {
+QString ExtensionWithoutDot(const QString& fileName) {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : fileName.mid(dot + 1);
 }
 
 TFolderFileKind ClassifyFolderFile(const QString& fileName, const QStringList& musicExtensions) {
-    const QString ext = FileExtension(fileName);
+    const QString ext = ExtensionWithoutDot(fileName);
     if (ext.isEmpty())
         return TFolderFileKind::Other;
     if (musicExtensions.contains(ext, Qt::CaseInsensitive))

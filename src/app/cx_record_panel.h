@@ -12,7 +12,7 @@
 enum class TFolderFileKind { Other, Song, Picture };
 
 // The extension of a file name (without the dot; empty when there is none).
-QString FileExtension(const QString& fileName);
+QString ExtensionWithoutDot(const QString& fileName);
 // A file whose extension is one of musicExtensions (without regard to case)
 // is a song; else one whose extension, upper-cased, is JPG, JPEG, GIF or BMP
 // is a picture.
