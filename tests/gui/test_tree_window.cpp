@@ -407,6 +407,23 @@ TEST_F(TreeWindowTest, ToolbarButtonsNarrowTheTree) {
     EXPECT_EQ(w.NewsNode, w.VSTModel->Child(w.VSTModel->RootNode(), 4));
 }
 
+TEST_F(TreeWindowTest, FocusShowsARecordWithMusicAndTheRecordsOfOtherFolders) {
+    TFrmCrateboxMain& w = Open();
+    Touch(root + "/a/Ant/01 - Song.MP3");
+    w.PageControl->setCurrentWidget(w.tsRecords);
+    Focus(Node({"a"}));
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    Focus(Node({"a", "Ant"}));
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsMusic);
+    EXPECT_EQ(w.Songs, QStringList{"01 - Song.MP3"});
+    Focus(Node({"a", "Cat"}));
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    // Other tabs stay where the user put them.
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    Focus(Node({"a", "Ant"}));
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsSearch);
+}
+
 TEST_F(TreeWindowTest, DoubleClickLeavesOtherTabsForTheRecord) {
     TFrmCrateboxMain& w = Open();
     Focus(Node({"a"}));
