@@ -45,8 +45,8 @@ int Counter(const Options& options, const char* name, int fallback) {
     return value;
 }
 
-// Prints the steps; a Failure when some rename failed.
-int Report(const std::vector<TRenameStep>& steps, bool trial, std::ostream& out) {
+// Prints the steps; returns how many failed.
+int PrintSteps(const std::vector<TRenameStep>& steps, std::ostream& out) {
     int failed = 0;
     for (const TRenameStep& s : steps) {
         out << NameText(s.OldName) << '\t' << NameText(s.NewName);
@@ -56,6 +56,12 @@ int Report(const std::vector<TRenameStep>& steps, bool trial, std::ostream& out)
         }
         out << '\n';
     }
+    return failed;
+}
+
+// Prints the steps; a Failure when some rename failed.
+int Report(const std::vector<TRenameStep>& steps, bool trial, std::ostream& out) {
+    const int failed = PrintSteps(steps, out);
     if (failed > 0)
         throw Failure{std::to_string(failed) + " of " + std::to_string(steps.size()) + " renames " +
                       (trial ? "would fail" : "failed")};
@@ -78,7 +84,7 @@ int FromTags(const Args& args, std::ostream& out, std::ostream& err) {
     const TTagRenameRun run =
         RenameSongsFromTags(v1, v2, folder, ListSongs(folder, extensions), trial);
     if (!run.UnreadablePath.isEmpty()) {
-        Report(run.Steps, trial, out);
+        PrintSteps(run.Steps, out);
         throw Failure{"Can not read tag from the file: " + NameText(run.UnreadablePath)};
     }
     return Report(run.Steps, trial, out);

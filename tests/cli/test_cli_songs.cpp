@@ -320,17 +320,18 @@ TEST(CliRename, FromTagsNamesEverySongAfterItsTag) {
 
 TEST(CliRename, FromTagsStopsAtASongWithoutTags) {
     const std::string record = NewFolder("Dune/Half");
-    Song(record, "1.mp3", {"First", 0});
+    Song(record, "0.mp3", {"First", 1});
+    Song(record, "1.mp3", {"First", 1});                     // the name is taken: fails
     WriteFile(record + "/2 tiny.mp3", std::string(50, 'x')); // too short for ID3v1: skipped
     Song(record, "3 bare.mp3");                              // no tag at all: the run stops
     Song(record, "4.mp3", {"Fourth", 0});
     const Result r = RunTwice(record, {"rename", "from-tags", record});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "1.mp3\t01 - First.mp3\n");
+    EXPECT_EQ(r.out, "0.mp3\t01 - First.mp3\n1.mp3\t01 - First.mp3\tfailed\n");
     EXPECT_EQ(r.err,
               "tralu-cli rename: Can not read tag from the file: " + record + "/3 bare.mp3\n");
-    EXPECT_EQ(Names(record),
-              (std::set<std::string>{"01 - First.mp3", "2 tiny.mp3", "3 bare.mp3", "4.mp3"}));
+    EXPECT_EQ(Names(record), (std::set<std::string>{"01 - First.mp3", "1.mp3", "2 tiny.mp3",
+                                                    "3 bare.mp3", "4.mp3"}));
 }
 
 // --- rename cut -------------------------------------------------------------------
