@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_db.h"
+#include "cli/cli_rename.h"
 #include "cli/cli_tags.h"
 
 #include <algorithm>
@@ -17,7 +18,8 @@ struct CommandGroup {
 
 // The command groups, one file each.
 constexpr CommandGroup kGroups[] = {
-    {"tags", "show, set and remove the ID3v1 and ID3v2 tags of MP3 files", RunTags},
+    {"tags", "show, set, remove and normalize the ID3v1 and ID3v2 tags of MP3 files", RunTags},
+    {"rename", "rename the songs of a record from their tags or by cutting their names", RunRename},
     {"db", "build the record database of a music root, list and search it", RunDb},
 };
 

@@ -1,5 +1,7 @@
 #include "cli/cli_tags.h"
 
+#include "cli/cli_normalize.h"
+
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 #include "tags/tag_io.h"
@@ -16,13 +18,16 @@ constexpr const char* kHelp =
     "Usage: tralu-cli tags show FILE...\n"
     "       tralu-cli tags set FILE --v1|--v2 [--title T] [--artist A] [--album B]\n"
     "                 [--year Y] [--track N] [--genre G] [--comment C]\n"
-    "       tralu-cli tags remove FILE --v1|--v2\n\n"
+    "       tralu-cli tags remove FILE --v1|--v2\n"
+    "       tralu-cli tags normalize RECORD_FOLDER [OPTIONS]\n\n"
     "show    writes file=PATH, then one KEY=VALUE line per field of each tag\n"
     "        (v1.present=0 or v2.present=0 alone for a missing tag); values are\n"
     "        UTF-8, a backslash is written \\\\ and a newline \\n.\n"
     "set     reads the tag of that kind and changes only the fields given; with\n"
     "        --v1, --genre takes a genre name (any case) or its index.\n"
-    "remove  removes the tag of that kind (nothing to do when there is none).\n";
+    "remove  removes the tag of that kind (nothing to do when there is none).\n"
+    "normalize  writes both tags of every song of the record from the names of\n"
+    "        the songs and folders; see tralu-cli tags normalize --help.\n";
 
 void Line(std::ostream& out, std::string_view key, std::string_view value) {
     out << key << '=' << EscapeValue(value) << '\n';
@@ -188,9 +193,12 @@ bool WantsHelp(const Args& args) {
 
 } // namespace
 
-int RunTags(const Args& args, std::ostream& out, std::ostream&) {
+int RunTags(const Args& args, std::ostream& out, std::ostream& err) {
     if (args.empty())
-        throw Failure{"missing command (show, set or remove); try tralu-cli tags --help"};
+        throw Failure{
+            "missing command (show, set, remove or normalize); try tralu-cli tags --help"};
+    if (args[0] == "normalize")
+        return RunTagsNormalize(args, out, err);
     if (WantsHelp(args) || args[0] == "help") {
         out << kHelp;
         return 0;
