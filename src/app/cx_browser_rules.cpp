@@ -173,6 +173,8 @@ std::vector<TFolderEntry> ListFolder(const QString& folder) {
         const char* name = item->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
+        if (!IsDecodableName(name))
+            continue; // its text would name another file
         TFolderEntry entry;
         entry.Name = QFile::decodeName(name);
         switch (item->d_type) {

@@ -104,6 +104,8 @@ int Build(const Args& args, std::ostream& out, std::ostream& err) {
     }
     if (showProgress)
         err << "\r\033[K" << std::flush;
+    for (const QString& skipped : db.SkippedFolders())
+        err << "skipped (name is not valid UTF-8): " << Utf8(skipped) << '\n';
     switch (result) {
     case TBuildResult::Built:
         out << db.Count() << " records written to "

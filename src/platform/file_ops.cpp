@@ -145,6 +145,22 @@ QDateTime FromTimestamp(const statx_timestamp& t) {
 
 } // namespace
 
+bool IsDecodableName(const QByteArray& name) {
+    return QFile::encodeName(QFile::decodeName(name)) == name;
+}
+
+QString EscapedName(const QByteArray& name) {
+    QString text;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && byte != '\\')
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    }
+    return text;
+}
+
 bool RenameNoReplace(const QString& from, const QString& to, int* error) {
     const QByteArray a = QFile::encodeName(from);
     const QByteArray b = QFile::encodeName(to);

@@ -8,6 +8,14 @@
 #include <functional>
 #include <optional>
 
+// True when a name as the file system gives it (its bytes) survives the trip
+// to text and back.  Names that are not valid UTF-8 do not: a path made from
+// their text names another file, usually none, so listings leave them out.
+bool IsDecodableName(const QByteArray& name);
+// The name with every byte that is not printable ASCII written \xNN, for
+// messages about names that are not text.
+QString EscapedName(const QByteArray& name);
+
 // Renames from to to, failing (EEXIST) when to exists; never replaces.  Uses
 // renameat2(RENAME_NOREPLACE), falling back to link + unlink on file systems
 // that refuse it.  On failure *error, when given, receives the errno value.

@@ -1,6 +1,7 @@
 #include "records/cx_database.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_ops.h"
 #include "records/cx_dirlist.h"
 #include "records/cx_records.h"
 #include "records/cx_similarity.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -249,10 +251,26 @@ int TRecordStructList::Visit(const QByteArray& dir, QString* infoFile, std::vect
                     *infoFile = dirText + QFile::decodeName(name);
                 continue;
             }
-            if (reader.IsDirectory())
+            if (!reader.IsDirectory())
+                continue;
+            // A name that is not text cannot be stored or shown again.
+            if (IsDecodableName(name))
                 subFolders.emplace_back(name);
+            else
+                Skipped << dirText + EscapedName(name);
         }
     } // closed before going deeper, so the depth never runs out of handles
+    if (subFolders.size() > 1) {
+        // In listing order, as the tree and the grid show the folders.
+        std::vector<std::pair<QString, QByteArray>> named;
+        named.reserve(subFolders.size());
+        for (QByteArray& name : subFolders)
+            named.emplace_back(QFile::decodeName(name), std::move(name));
+        std::sort(named.begin(), named.end(),
+                  [](const auto& a, const auto& b) { return ListingOrderLess(a.first, b.first); });
+        for (size_t i = 0; i < named.size(); ++i)
+            subFolders[i] = std::move(named[i].second);
+    }
 
     for (const QByteArray& name : subFolders) {
         const QByteArray child = dir + name;
@@ -278,6 +296,7 @@ TBuildResult TRecordStructList::BuildFromFolder(const QString& root) {
 
     const QString dir = AddBackslash(QDir(root).absolutePath());
     std::vector<TLine> built;
+    Skipped.clear();
     try {
         Visit(QFile::encodeName(dir), nullptr, built);
     } catch (const TWalkStopped&) {

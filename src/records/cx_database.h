@@ -102,6 +102,9 @@ public:
     void ComputeScores(const QString& tags);
 
     bool IsBuilding() const { return Building; }
+    // The folders the last BuildFromFolder left out because their names are
+    // not valid UTF-8 (as EscapedName gives them, with their parent's path).
+    const QStringList& SkippedFolders() const { return Skipped; }
     // root's database file: the existing one found without regard to case,
     // else root + "/.Tralu_DB.data".
     static QString DatabaseFilePath(const QString& root);
@@ -114,5 +117,6 @@ private:
     int Visit(const QByteArray& dir, QString* infoFile, std::vector<TLine>& out);
 
     std::vector<TLine> Lines;
+    QStringList Skipped;
     bool Building = false;
 };

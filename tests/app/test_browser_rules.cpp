@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <ostream>
 
 void PrintTo(const QString& text, std::ostream* out) {
@@ -178,6 +180,23 @@ TEST_F(BrowserListing, CoverEntriesOfSubfoldersThenShortcuts) {
     const QString blues = QDir(dir.filePath("Other/Blues")).absolutePath();
     EXPECT_EQ(shortcuts, (QStringList{blues + "/Empty|Blues", outside + "/Folder.gif|Jazz"}));
     EXPECT_EQ(CoverEntryFolder(shortcuts.at(1)), outside);
+}
+
+TEST_F(BrowserListing, NamesThatAreNotTextAreLeftOut) {
+    const QString folder = root + "/T";
+    ASSERT_TRUE(QDir().mkpath(folder + "/Good"));
+    const QByteArray bad = QFile::encodeName(folder) + "/Bad \xff";
+    ASSERT_EQ(::mkdir(bad.constData(), 0755), 0);
+    TVirtualShellLink reader;
+    // Neither the toolbar and grid listing nor the tree's.
+    QStringList names;
+    for (const QString& entry : SubfolderCoverEntries(folder, reader))
+        names << EntrySecondField(entry);
+    EXPECT_EQ(names, QStringList{"Good"});
+    names.clear();
+    for (const QString& entry : ChildEntriesOf(folder, false, reader))
+        names << EntryFirstField(entry);
+    EXPECT_EQ(names, QStringList{"Good"});
 }
 
 TEST_F(BrowserListing, MissingFolderListsNothing) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace records_test;
 
 namespace {
@@ -27,10 +29,6 @@ protected:
         return paths;
     }
     // Sub-folder names in the order the file system lists them.
-    static QStringList Listed(const QString& folder) {
-        return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
-    }
-
     QTemporaryDir Dir;
     QString Root;
 };
@@ -87,26 +85,24 @@ TEST_F(DatabaseTest, WhichFoldersAreRecords) {
 }
 
 TEST_F(DatabaseTest, DepthFirstInListingOrder) {
-    for (const char* p : {"b/x", "b/y/1", "b/y/2", "a", "c/z"})
+    // Listing order: by name without regard to case, whatever order the
+    // file system keeps.
+    for (const char* p : {"c/z", "b/y/2", "B2/r", "b/x", "b/y/1", "a"})
         MakeFolder(Root, p);
-    QStringList expected;
-    for (const QString& top : Listed(Root)) {
-        if (top == "a") {
-            expected << "a";
-            continue;
-        }
-        for (const QString& second : Listed(Root + "/" + top)) {
-            const QString rel = top + "/" + second;
-            const QStringList third = Listed(Root + "/" + rel);
-            for (const QString& t : third)
-                expected << rel + "/" + t;
-            if (third.isEmpty())
-                expected << rel;
-        }
-    }
     TRecordStructList db;
     db.BuildFromFolder(Root);
-    EXPECT_EQ(RecordPaths(db), expected);
+    EXPECT_EQ(RecordPaths(db), (QStringList{"a", "b/x", "b/y/1", "b/y/2", "B2/r", "c/z"}));
+}
+
+TEST_F(DatabaseTest, FoldersWhoseNamesAreNotTextAreLeftOutAndNamed) {
+    MakeFolder(Root, "A/Good");
+    const QByteArray bad = QFile::encodeName(Root + "/A/") + "Bad \xff\xfe";
+    ASSERT_EQ(::mkdir(bad.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir((bad + "/Inner").constData(), 0755), 0);
+    TRecordStructList db;
+    ASSERT_EQ(db.BuildFromFolder(Root), TBuildResult::Built);
+    EXPECT_EQ(RecordPaths(db), QStringList{"A/Good"});
+    EXPECT_EQ(db.SkippedFolders(), QStringList{Root + "/A/Bad \\xff\\xfe"});
 }
 
 TEST_F(DatabaseTest, FoldersOfLinksAreRecordsAndLinksAreNotFollowed) {
