@@ -5,20 +5,20 @@
 
 #include "app/cx_cover_cache.h"
 #include "framework/qv_fbaseMain.h"
+#include "framework/qv_shortcut.h"
+#include "records/cx_database.h"
+#include "records/cx_records.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
-#include "framework/qv_shortcut.h"
-#include "records/cx_records.h"
-#include "records/cx_database.h"
 
 #include <QIcon>
-#include <functional>
-#include <memory>
 #include <QList>
 #include <QPixmap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 #include <memory>
 
@@ -160,6 +160,9 @@ public:
     // Refreshes each view for a new current folder, when its tab is active.
     void RefreshViews();
     void AutoSelectTab();
+    // Shows a folder given by path, not by a tree node (command line): a
+    // record on the Music tab, another folder's records on the Records tab.
+    void ShowFolder(const QString& folder);
     void RefreshListTab(bool force);
     // The tree's nodes and their records.
     TFolderTreeModel* VSTModel = nullptr;
@@ -264,8 +267,7 @@ public:
     // cannot be decoded gives a null picture and is reported through the
     // application's error handler once (after the current event), not at
     // every repaint.
-    QImage CoverPicture(const QString& path, const QSize& size,
-                        TCoverFit fit = TCoverFit::Stretch);
+    QImage CoverPicture(const QString& path, const QSize& size, TCoverFit fit = TCoverFit::Stretch);
     TCoverCache CoverCache;
     // (records grid area: add further members here)
 

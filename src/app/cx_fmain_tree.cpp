@@ -468,6 +468,20 @@ void TFrmCrateboxMain::AutoSelectTab() {
     PageControl->setCurrentWidget(Songs.isEmpty() ? tsRecords : tsMusic);
 }
 
+void TFrmCrateboxMain::ShowFolder(const QString& folder) {
+    if (!IsExistingFolder(folder))
+        throw EToolsError(QStringLiteral("The folder %1 does not exist").arg(folder));
+    if (QItemSelectionModel* treeSelection = VST->selectionModel())
+        treeSelection->clear(); // the focus handling runs now and forgets its folder
+    PathOverride = RemoveBackslash(QDir(folder).absolutePath());
+    SetStatusText(CurrentFolder());
+    QWidget* active = PageControl->currentWidget();
+    if (active != tsMusic && active != tsRecords)
+        PageControl->setCurrentWidget(tsRecords);
+    AutoSelectTab();
+    RefreshViews();
+}
+
 void TFrmCrateboxMain::RefreshViews() {
     RefreshRenameList(false);
     ShowRecord(false);

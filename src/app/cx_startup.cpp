@@ -22,6 +22,9 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions& options, 
         if (arg == QLatin1String("--music-root")) {
             if (!value(options.musicRoot))
                 return false;
+        } else if (arg == QLatin1String("--show")) {
+            if (!value(options.show))
+                return false;
         } else if (arg == QLatin1String("--screenshot")) {
             if (!value(options.screenshot))
                 return false;
@@ -36,8 +39,10 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions& options, 
 }
 
 QString StartupUsage() {
-    return QStringLiteral("Usage: tralu [--music-root DIR] [--screenshot FILE]\n"
+    return QStringLiteral("Usage: tralu [--music-root DIR] [--show FOLDER] [--screenshot FILE]\n"
                           "  --music-root DIR   use DIR as the music root\n"
+                          "  --show FOLDER      open FOLDER: a record on the Music tab, other\n"
+                          "                     folders on the Records tab\n"
                           "  --screenshot FILE  save the main window as PNG once shown, then "
                           "close\n");
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of tralu:
-//   tralu [--music-root DIR] [--screenshot FILE]
+//   tralu [--music-root DIR] [--show FOLDER] [--screenshot FILE]
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +10,7 @@ class QWidget;
 struct StartupOptions {
     QString musicRoot;
     QString screenshot;
+    QString show; // a folder to show at start, as "Show Record" would
     bool help = false;
 };
 

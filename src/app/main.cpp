@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
     if (!options.musicRoot.isEmpty())
         RunGuarded([&] { window.SetMusicRootFolder(options.musicRoot); });
     window.show();
+    if (!options.show.isEmpty())
+        RunGuarded([&] { window.ShowFolder(options.show); });
 
     int status = 0;
     if (!options.screenshot.isEmpty()) {

@@ -424,6 +424,21 @@ TEST_F(TreeWindowTest, FocusShowsARecordWithMusicAndTheRecordsOfOtherFolders) {
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsSearch);
 }
 
+TEST_F(TreeWindowTest, ShowFolderOpensAPathWithoutANode) {
+    TFrmCrateboxMain& w = Open();
+    Touch(root + "/a/Ant/01 - Song.mp3");
+    w.PageControl->setCurrentWidget(w.tsList);
+    w.ShowFolder(root + "/a/Ant/");
+    EXPECT_EQ(w.CurrentFolder(), root + "/a/Ant");
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsMusic);
+    EXPECT_EQ(w.StatusPanel->text(), root + "/a/Ant");
+    w.ShowFolder(root + "/a");
+    EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    EXPECT_EQ(w.RecordEntries.size(), 2); // Ant and Cat
+    EXPECT_THROW(w.ShowFolder(root + "/none"), EToolsError);
+    EXPECT_EQ(w.CurrentFolder(), root + "/a");
+}
+
 TEST_F(TreeWindowTest, DoubleClickLeavesOtherTabsForTheRecord) {
     TFrmCrateboxMain& w = Open();
     Focus(Node({"a"}));
