@@ -7,6 +7,7 @@
 #include "app/cx_song_list.h"
 #include "app/cx_songfiles.h"
 #include "app/cx_songnames.h"
+#include "app/cx_songruns.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
@@ -406,25 +407,6 @@ void TFrmCrateboxMain::RemoveID3v2(const QString& path) {
         ClearID3v2Group();
 }
 
-// The song is the file of path, its record the folder holding it: the run
-// that calls these works on the list it copied when it started.
-void TFrmCrateboxMain::NormalizeID3v1(const QString& path, int index) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    WriteNormalizedID3v1(
-        *ID3v1Tag, path,
-        NormalizedFields(path.left(Max(0, int(slash))), path.mid(slash + 1), index),
-        ID3V1_YearEdit->text(), GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()),
-        ID3V1_CommentEdit->text());
-}
-
-void TFrmCrateboxMain::NormalizeID3v2(const QString& path, int index) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    WriteNormalizedID3v2(
-        *ID3v2Tag, path,
-        NormalizedFields(path.left(Max(0, int(slash))), path.mid(slash + 1), index),
-        ID3V2_YearEdit->text(), ID3V2_GenreEdit->text(), ID3V2_CommentEdit->text());
-}
-
 void TFrmCrateboxMain::btSaveTagsClick() {
     if (Songs.isEmpty())
         return;
@@ -448,28 +430,29 @@ void TFrmCrateboxMain::btNormalizeTagsClick() {
     // record: the run keeps to the songs it started with.
     const QStringList songs = Songs;
     const QString folder = CurrentFolder();
-    const bool v1 = _cbID3V1->isChecked();
-    const bool v2 = _cbID3V2->isChecked();
+    // Year, genre and comment are those the groups show now, for every song.
+    TNormalizeOptions options;
+    options.V1 = _cbID3V1->isChecked() ? TNormalizeOptions::Write : TNormalizeOptions::Remove;
+    options.V2 = _cbID3V2->isChecked() ? TNormalizeOptions::Write : TNormalizeOptions::Remove;
+    options.V1Year = ID3V1_YearEdit->text();
+    options.V1Genre = GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex());
+    options.V1Comment = ID3V1_CommentEdit->text();
+    options.V2Year = ID3V2_YearEdit->text();
+    options.V2Genre = ID3V2_GenreEdit->text();
+    options.V2Comment = ID3V2_CommentEdit->text();
     const TBusyCursor busy;
     btNormalizeTags->setEnabled(false);
     const QString saving = StringList().Get(Cratebox_str::Saving);
+    // Shows the song about to be written and lets the status text paint.
+    const auto progress = [&](int index, int count) {
+        SetStatusText(
+            FormatText(QStringLiteral("%s %d/%d - %s"), {saving, index + 1, count, songs[index]}));
+        QCoreApplication::processEvents();
+        return true;
+    };
+    // Failed writes keep the songs' tags and are not reported.
     const auto run = [&] {
-        for (int i = 0; i < songs.size(); ++i) {
-            const QString path = SongPath(folder, songs[i]);
-            SetStatusText(FormatText(QStringLiteral("%s %d/%d - %s"),
-                                     {saving, i + 1, int(songs.size()), songs[i]}));
-            QCoreApplication::processEvents();
-            if (!SongFileExists(path))
-                continue;
-            if (v1)
-                NormalizeID3v1(path, i);
-            else
-                RemoveID3v1(path);
-            if (v2)
-                NormalizeID3v2(path, i);
-            else
-                RemoveID3v2(path);
-        }
+        NormalizeSongTags(*ID3v1Tag, *ID3v2Tag, folder, songs, options, progress);
     };
     // The button comes back even when the reloaded tags cannot be read.
     RunThenFinish(run, [this] {
@@ -486,15 +469,15 @@ void TFrmCrateboxMain::btTagToFilenameClick() {
     const TBusyCursor busy;
     btTagToFilename->setEnabled(false);
     const auto run = [&] {
-        for (int i = 0; i < songs.size(); ++i) {
-            const QString path = SongPath(folder, songs[i]);
+        const auto progress = [](int, int) {
             QCoreApplication::processEvents();
-            const TTagName name = TagNameOfSong(*ID3v1Tag, *ID3v2Tag, path, i);
-            if (name.Result == TTagName::Unreadable)
-                RaiseTagError(Cratebox_str::CannotReadTag, path);
-            if (name.Result == TTagName::Rename && name.NewName != songs[i])
-                RenameSongFile(folder, songs[i], name.NewName); // a failure keeps the old name
-        }
+            return true;
+        };
+        // A failed rename keeps the old name and is not reported.
+        const TTagRenameRun done =
+            RenameSongsFromTags(*ID3v1Tag, *ID3v2Tag, folder, songs, false, progress);
+        if (!done.UnreadablePath.isEmpty())
+            RaiseTagError(Cratebox_str::CannotReadTag, done.UnreadablePath);
     };
     // The new names show, with the selected song's tags; the button comes
     // back in any case.
