@@ -413,6 +413,10 @@ void TFrmCrateboxMain::btSaveTagsClick() {
     const QString path = SelectedTagSongPath();
     if (!SongFileExists(path))
         return;
+    // ID3 tags belong to MPEG audio only: written into (or cut from) an Ogg,
+    // WMA, WAV ... file they would break it.
+    if (!IsMpegAudioFile(path))
+        RaiseTagError(Cratebox_str::CannotSaveTag, path);
     if (_cbID3V1->isChecked())
         SaveID3v1FromEdits(path);
     else
@@ -440,6 +444,7 @@ void TFrmCrateboxMain::btNormalizeTagsClick() {
     options.V2Year = ID3V2_YearEdit->text();
     options.V2Genre = ID3V2_GenreEdit->text();
     options.V2Comment = ID3V2_CommentEdit->text();
+    options.MpegOnly = true; // the other formats of the list keep their bytes
     const TBusyCursor busy;
     btNormalizeTags->setEnabled(false);
     const QString saving = StringList().Get(Cratebox_str::Saving);

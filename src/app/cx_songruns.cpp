@@ -155,7 +155,7 @@ std::vector<TNormalizeStep> NormalizeSongTags(TID3v1& v1, TID3v2& v2, const QStr
     const int count = int(songs.size());
     for (int i = 0; i < count && GoOn(progress, i, count); ++i) {
         const QString path = SongPath(folder, songs[i]);
-        if (!SongFileExists(path))
+        if (!SongFileExists(path) || (options.MpegOnly && !IsMpegAudioFile(songs[i])))
             continue;
         const std::string local = LocalPath(path);
         const TOwnExtras own = allGiven ? TOwnExtras{} : OwnExtras(v1, v2, local);

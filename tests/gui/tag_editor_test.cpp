@@ -364,6 +364,49 @@ TEST_F(TagTabsTest, NormalizeDerivesTagsFromNamesAndOrder) {
     }
 }
 
+TEST_F(TagTabsTest, SongsOtherThanMpegAudioNeverGetID3Tags) {
+    const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Record"));
+    const QString mp3 = MakeSong(record, QStringLiteral("1 - a.mp3"));
+    // Ends in a block an ID3v1 reader takes for a tag: removing that tag
+    // would cut the file.
+    const QByteArray oggBytes = "OggS" + QByteArray(500, '\x01') + "TAG" + QByteArray(125, 'x');
+    const QString ogg = MakeSong(record, QStringLiteral("2 - b.ogg"), oggBytes);
+    const QString upper = MakeSong(record, QStringLiteral("3 - c.MP3"));
+    const QString wma = MakeSong(record, QStringLiteral("4 - d.wma"));
+    TFrmCrateboxMain& w = Open(record);
+    ShowTab(w.tsTag);
+    ASSERT_EQ(w.Songs.size(), 4);
+    Click(w._cbID3V1);
+    Click(w._cbID3V2);
+    Type(w.ID3V2_YearEdit, QStringLiteral("2001"));
+    Click(w.btNormalizeTags);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(w.StatusPanel->text(), "Saving ... 4/4 - 4 - d.wma");
+    EXPECT_EQ(Content(ogg), oggBytes);
+    EXPECT_EQ(Content(wma), kAudio);
+    for (const auto& [path, track] : {std::pair{mp3, 1}, std::pair{upper, 3}}) {
+        TID3v2 v2;
+        ASSERT_TRUE(v2.ReadTag(LocalPath(path)) && v2.HasTag()) << path.toStdString();
+        EXPECT_EQ(v2.Track(), track);
+        EXPECT_EQ(v2.Year(), "2001");
+        TID3v1 v1;
+        ASSERT_TRUE(v1.ReadTag(LocalPath(path)) && v1.HasTag()) << path.toStdString();
+    }
+
+    // Saving to the Ogg file, as it was read (a write) or with the box
+    // unchecked (a removal), reports the file and keeps its bytes.
+    SelectSong(1);
+    ASSERT_TRUE(w._cbID3V1->isChecked());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        errors.clear();
+        Click(w.btSaveTags);
+        EXPECT_EQ(errors, QStringList{"Can not save tag to the file: " + ogg + "."});
+        EXPECT_EQ(Content(ogg), oggBytes);
+        Click(w._cbID3V1);
+    }
+}
+
 TEST_F(TagTabsTest, TagsToFilenamesRenamesWithoutReplacing) {
     const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Record"));
     const auto withV2 = [&](const QString& name, const char* title, int track) {
