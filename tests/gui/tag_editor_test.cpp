@@ -9,6 +9,7 @@
 #include "framework/qv_contexte.h"
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
+#include "gui_fixture.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -39,26 +40,13 @@ namespace {
 
 const QByteArray kAudio(3000, '\xF7');
 
-class TagTabsTest : public ::testing::Test {
+class TagTabsTest : public tralu::test::GuiFixture {
 protected:
     void SetUp() override {
-        static bool framework = false;
-        if (!framework) {
-            qv_str::AppendFrameworkTexts();
-            framework = true;
-        }
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TRALU_SETTINGS", dir.filePath(QStringLiteral("user.reg")).toUtf8());
-        contexte = std::make_unique<TqvContexte>();
-        language = std::make_unique<TqvLanguage>();
-        SetErrorSink([this](const QString&, const QString& message) { errors << message; });
-    }
-    void TearDown() override {
-        SetErrorSink({});
-        SetConfirmHook({});
-        window.reset();
-        language.reset();
-        contexte.reset();
+        GuiFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        CollectErrors();
     }
 
     // A record folder "Artist/Record" below the temporary folder.
@@ -70,9 +58,7 @@ protected:
     static QString MakeSong(const QString& folder, const QString& name,
                             const QByteArray& bytes = kAudio) {
         const QString path = folder + QLatin1Char('/') + name;
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        WriteFile(path, bytes);
         return path;
     }
     static QByteArray Content(const QString& path) {
@@ -85,9 +71,7 @@ protected:
 
     // Opens the window on a record whose songs are those of the folder.
     TFrmCrateboxMain& Open(const QString& record) {
-        window = std::make_unique<TFrmCrateboxMain>();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        OpenWindow();
         window->PathOverride = record;
         window->Songs = ListSongs(record, window->MusicExtensions);
         return *window;
@@ -122,12 +106,6 @@ protected:
         ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
                                   QFileDevice::FileModificationTime));
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<TqvContexte> contexte;
-    std::unique_ptr<TqvLanguage> language;
-    std::unique_ptr<TFrmCrateboxMain> window;
-    QStringList errors;
 };
 
 TEST_F(TagTabsTest, TheEditorGroupsFollowTheSelectedSong) {
