@@ -68,6 +68,47 @@ std::string ToTag(const QString& text) {
     throw ETagException(StringList().Get(textNumber) + path);
 }
 
+// The edits both groups have, for the fields both tag kinds have.
+struct TTagEdits {
+    QLineEdit* Title;
+    QLineEdit* Artist;
+    QLineEdit* Album;
+    QLineEdit* Year;
+    QLineEdit* Comment;
+};
+
+template <class Tag> void ShowTagFields(const Tag& tag, const TTagEdits& edits) {
+    edits.Title->setText(FromTag(tag.Title()));
+    edits.Artist->setText(FromTag(tag.Artist()));
+    edits.Album->setText(FromTag(tag.Album()));
+    edits.Year->setText(FromTag(tag.Year()));
+    edits.Comment->setText(FromTag(tag.Comment()));
+}
+
+template <class Tag> void TakeTagFields(Tag& tag, const TTagEdits& edits, const QLineEdit* track) {
+    tag.SetTitle(ToTag(edits.Title->text()));
+    tag.SetArtist(ToTag(edits.Artist->text()));
+    tag.SetAlbum(ToTag(edits.Album->text()));
+    tag.SetYear(ToTag(edits.Year->text()));
+    tag.SetComment(ToTag(edits.Comment->text()));
+    tag.SetTrack(TrackFromText(track->text()));
+}
+
+template <class Tag> void WriteTagOrRaise(Tag& tag, const QString& path) {
+    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
+        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+}
+
+TTagEdits ID3v1Edits(const TFrmCrateboxMain& w) {
+    return {w.ID3V1_TitleEdit, w.ID3V1_ArtistEdit, w.ID3V1_AlbumEdit, w.ID3V1_YearEdit,
+            w.ID3V1_CommentEdit};
+}
+
+TTagEdits ID3v2Edits(const TFrmCrateboxMain& w) {
+    return {w.ID3V2_TitleEdit, w.ID3V2_ArtistEdit, w.ID3V2_AlbumEdit, w.ID3V2_YearEdit,
+            w.ID3V2_CommentEdit};
+}
+
 QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const char* name, const QString& caption,
                  int row, int column) {
     auto* label = new QLabel(caption, parent);
@@ -344,11 +385,7 @@ void TFrmCrateboxMain::LoadSelectedSongTags(bool forced) {
         _cbID3V1Click();
         ID3V1_TagVersionValue->setText(ID3v1Tag->Version() == 1 ? QStringLiteral("1.0")
                                                                 : QStringLiteral("1.1"));
-        ID3V1_TitleEdit->setText(FromTag(ID3v1Tag->Title()));
-        ID3V1_ArtistEdit->setText(FromTag(ID3v1Tag->Artist()));
-        ID3V1_AlbumEdit->setText(FromTag(ID3v1Tag->Album()));
-        ID3V1_YearEdit->setText(FromTag(ID3v1Tag->Year()));
-        ID3V1_CommentEdit->setText(FromTag(ID3v1Tag->Comment()));
+        ShowTagFields(*ID3v1Tag, ID3v1Edits(*this));
         ID3V1_TrackEdit->setText(QString::number(ID3v1Tag->Track()));
         ID3V1_GenreComboBox->setCurrentIndex(GenreItemOfIndex(ID3v1Tag->GenreIndex()));
     }
@@ -360,41 +397,23 @@ void TFrmCrateboxMain::LoadSelectedSongTags(bool forced) {
         _cbID3V2Click();
         ID3V2_TagVersionValue->setText(QStringLiteral("2.%1").arg(ID3v2Tag->Version()));
         ID3V2_SizeValue->setText(QString::number(ID3v2Tag->TagSize()));
-        ID3V2_TitleEdit->setText(FromTag(ID3v2Tag->Title()));
-        ID3V2_ArtistEdit->setText(FromTag(ID3v2Tag->Artist()));
-        ID3V2_AlbumEdit->setText(FromTag(ID3v2Tag->Album()));
-        ID3V2_YearEdit->setText(FromTag(ID3v2Tag->Year()));
+        ShowTagFields(*ID3v2Tag, ID3v2Edits(*this));
         ID3V2_GenreEdit->setText(FromTag(ID3v2Tag->Genre()));
-        ID3V2_CommentEdit->setText(FromTag(ID3v2Tag->Comment()));
         if (ID3v2Tag->Track() != 0)
             ID3V2_TrackEdit->setText(QString::number(ID3v2Tag->Track()));
     }
 }
 
 void TFrmCrateboxMain::SaveID3v1FromEdits(const QString& path) {
-    TID3v1& tag = *ID3v1Tag;
-    tag.SetTitle(ToTag(ID3V1_TitleEdit->text()));
-    tag.SetArtist(ToTag(ID3V1_ArtistEdit->text()));
-    tag.SetAlbum(ToTag(ID3V1_AlbumEdit->text()));
-    tag.SetYear(ToTag(ID3V1_YearEdit->text()));
-    tag.SetComment(ToTag(ID3V1_CommentEdit->text()));
-    tag.SetTrack(TrackFromText(ID3V1_TrackEdit->text()));
-    tag.SetGenreIndex(GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()));
-    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
-        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+    TakeTagFields(*ID3v1Tag, ID3v1Edits(*this), ID3V1_TrackEdit);
+    ID3v1Tag->SetGenreIndex(GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()));
+    WriteTagOrRaise(*ID3v1Tag, path);
 }
 
 void TFrmCrateboxMain::SaveID3v2FromEdits(const QString& path) {
-    TID3v2& tag = *ID3v2Tag;
-    tag.SetTitle(ToTag(ID3V2_TitleEdit->text()));
-    tag.SetArtist(ToTag(ID3V2_ArtistEdit->text()));
-    tag.SetAlbum(ToTag(ID3V2_AlbumEdit->text()));
-    tag.SetYear(ToTag(ID3V2_YearEdit->text()));
-    tag.SetGenre(ToTag(ID3V2_GenreEdit->text()));
-    tag.SetComment(ToTag(ID3V2_CommentEdit->text()));
-    tag.SetTrack(TrackFromText(ID3V2_TrackEdit->text()));
-    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
-        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+    TakeTagFields(*ID3v2Tag, ID3v2Edits(*this), ID3V2_TrackEdit);
+    ID3v2Tag->SetGenre(ToTag(ID3V2_GenreEdit->text()));
+    WriteTagOrRaise(*ID3v2Tag, path);
 }
 
 void TFrmCrateboxMain::RemoveID3v1(const QString& path) {
