@@ -109,12 +109,38 @@ TTagEdits ID3v2Edits(const TFrmCrateboxMain& w) {
             w.ID3V2_CommentEdit};
 }
 
-QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const char* name, const QString& caption,
+QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const QString& name, const QString& caption,
                  int row, int column) {
     auto* label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
+    label->setObjectName(name);
     grid->addWidget(label, row, column);
     return label;
+}
+
+// The labelled rows below the version row, the same in both groups; the
+// labels are named "lb" + kind + "_Title" and so on.
+void PlaceFieldRows(QGridLayout* grid, QWidget* parent, const char* kind, const TTagEdits& edits,
+                    QLineEdit* track, QWidget* genre) {
+    const auto label = [&](const char* field, int row, int column) {
+        AddLabel(grid, parent,
+                 QStringLiteral("lb%1_%2").arg(QLatin1String(kind), QLatin1String(field)),
+                 QLatin1String(field), row, column);
+    };
+    const std::pair<const char*, QWidget*> wide[] = {
+        {"Title", edits.Title}, {"Artist", edits.Artist}, {"Album", edits.Album}};
+    int row = 2;
+    for (const auto& [field, widget] : wide) {
+        label(field, row, 0);
+        grid->addWidget(widget, row++, 1, 1, 3);
+    }
+    label("Track", 5, 0);
+    grid->addWidget(track, 5, 1);
+    label("Year", 5, 2);
+    grid->addWidget(edits.Year, 5, 3);
+    label("Genre", 6, 0);
+    grid->addWidget(genre, 6, 1, 1, 3);
+    label("Comment", 7, 0);
+    grid->addWidget(edits.Comment, 7, 1, 1, 3);
 }
 
 QLineEdit* AddEdit(QWidget* parent, const char* name, int maxLength = -1, bool readOnly = false) {
@@ -186,22 +212,10 @@ void TFrmCrateboxMain::BuildTagTab() {
     cbID3v1Genre->setObjectName(QStringLiteral("ID3V1_GenreComboBox"));
     ID3V1_GenreComboBox = cbID3v1Genre;
     ID3V1_CommentEdit = AddEdit(_pnid3v1, "ID3V1_CommentEdit", 30);
-    AddLabel(v1, _pnid3v1, "lbID3V1_TagVersion", QStringLiteral("Tag version"), 1, 0);
+    AddLabel(v1, _pnid3v1, QStringLiteral("lbID3V1_TagVersion"), QStringLiteral("Tag version"), 1,
+             0);
     v1->addWidget(ID3V1_TagVersionValue, 1, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Title", QStringLiteral("Title"), 2, 0);
-    v1->addWidget(ID3V1_TitleEdit, 2, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Artist", QStringLiteral("Artist"), 3, 0);
-    v1->addWidget(ID3V1_ArtistEdit, 3, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Album", QStringLiteral("Album"), 4, 0);
-    v1->addWidget(ID3V1_AlbumEdit, 4, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Track", QStringLiteral("Track"), 5, 0);
-    v1->addWidget(ID3V1_TrackEdit, 5, 1);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Year", QStringLiteral("Year"), 5, 2);
-    v1->addWidget(ID3V1_YearEdit, 5, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Genre", QStringLiteral("Genre"), 6, 0);
-    v1->addWidget(cbID3v1Genre, 6, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Comment", QStringLiteral("Comment"), 7, 0);
-    v1->addWidget(ID3V1_CommentEdit, 7, 1, 1, 3);
+    PlaceFieldRows(v1, _pnid3v1, "ID3V1", ID3v1Edits(*this), ID3V1_TrackEdit, cbID3v1Genre);
     groups->addLayout(v1, 1);
     groups->addSpacing(12);
 
@@ -222,23 +236,11 @@ void TFrmCrateboxMain::BuildTagTab() {
     ID3V2_YearEdit = AddEdit(_pnid3v1, "ID3V2_YearEdit", 4);
     ID3V2_GenreEdit = AddEdit(_pnid3v1, "ID3V2_GenreEdit");
     ID3V2_CommentEdit = AddEdit(_pnid3v1, "ID3V2_CommentEdit");
-    AddLabel(v2, _pnid3v1, "lbID3V2_TagVersion", QStringLiteral("Tag version"), 1, 0);
+    AddLabel(v2, _pnid3v1, QStringLiteral("lbID3V2_TagVersion"), QStringLiteral("Tag version"), 1,
+             0);
     v2->addWidget(ID3V2_TagVersionValue, 1, 1);
     v2->addWidget(ID3V2_SizeValue, 1, 2, 1, 2);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Title", QStringLiteral("Title"), 2, 0);
-    v2->addWidget(ID3V2_TitleEdit, 2, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Artist", QStringLiteral("Artist"), 3, 0);
-    v2->addWidget(ID3V2_ArtistEdit, 3, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Album", QStringLiteral("Album"), 4, 0);
-    v2->addWidget(ID3V2_AlbumEdit, 4, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Track", QStringLiteral("Track"), 5, 0);
-    v2->addWidget(ID3V2_TrackEdit, 5, 1);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Year", QStringLiteral("Year"), 5, 2);
-    v2->addWidget(ID3V2_YearEdit, 5, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Genre", QStringLiteral("Genre"), 6, 0);
-    v2->addWidget(ID3V2_GenreEdit, 6, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Comment", QStringLiteral("Comment"), 7, 0);
-    v2->addWidget(ID3V2_CommentEdit, 7, 1, 1, 3);
+    PlaceFieldRows(v2, _pnid3v1, "ID3V2", ID3v2Edits(*this), ID3V2_TrackEdit, ID3V2_GenreEdit);
     groups->addLayout(v2, 1);
 
     auto* buttons = new QHBoxLayout();
