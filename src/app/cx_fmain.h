@@ -357,8 +357,6 @@ public:
     void SaveID3v2FromEdits(const QString& path);
     void RemoveID3v1(const QString& path);
     void RemoveID3v2(const QString& path);
-    void NormalizeID3v1(const QString& path, int index);
-    void NormalizeID3v2(const QString& path, int index);
     // The path of the song in the top selected row of DrawGridTags, or "".
     QString SelectedTagSongPath() const;
     // The tree pane's width as it will be stored.

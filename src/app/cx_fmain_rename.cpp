@@ -6,6 +6,7 @@
 #include "app/cx_song_list.h"
 #include "app/cx_songfiles.h"
 #include "app/cx_songnames.h"
+#include "app/cx_songruns.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_confirm.h"
@@ -145,14 +146,9 @@ void TFrmCrateboxMain::sbRenameClick() {
         FormatText(StringList().Get(Cratebox_str::RenameFiles), {int(RenameFiles.size())});
     if (!Confirm(question))
         return;
-    const QString folder = CurrentFolder();
-    const QStringList entries = RenameFiles;
-    for (int i = 0; i < entries.size(); ++i) {
-        const QString name = RenameEntryName(entries[i]);
-        const QString newName =
-            CutFileName(name, i + 1, edNsep->value(), edSep->text(), edEndSep->value());
-        if (newName != name)
-            RenameSongFile(folder, name, newName); // a failure keeps the old name
-    }
+    // Numbered as the preview shows them; a file that cannot be renamed
+    // keeps its name, silently.
+    RenameCutFiles(CurrentFolder(), RenameFiles, edNsep->value(), edSep->text(), edEndSep->value(),
+                   false);
     RefreshRenameList(false);
 }

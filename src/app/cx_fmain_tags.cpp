@@ -7,6 +7,7 @@
 #include "app/cx_song_list.h"
 #include "app/cx_songfiles.h"
 #include "app/cx_songnames.h"
+#include "app/cx_songruns.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
@@ -67,12 +68,79 @@ std::string ToTag(const QString& text) {
     throw ETagException(StringList().Get(textNumber) + path);
 }
 
-QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const char* name, const QString& caption,
+// The edits both groups have, for the fields both tag kinds have.
+struct TTagEdits {
+    QLineEdit* Title;
+    QLineEdit* Artist;
+    QLineEdit* Album;
+    QLineEdit* Year;
+    QLineEdit* Comment;
+};
+
+template <class Tag> void ShowTagFields(const Tag& tag, const TTagEdits& edits) {
+    edits.Title->setText(FromTag(tag.Title()));
+    edits.Artist->setText(FromTag(tag.Artist()));
+    edits.Album->setText(FromTag(tag.Album()));
+    edits.Year->setText(FromTag(tag.Year()));
+    edits.Comment->setText(FromTag(tag.Comment()));
+}
+
+template <class Tag> void TakeTagFields(Tag& tag, const TTagEdits& edits, const QLineEdit* track) {
+    tag.SetTitle(ToTag(edits.Title->text()));
+    tag.SetArtist(ToTag(edits.Artist->text()));
+    tag.SetAlbum(ToTag(edits.Album->text()));
+    tag.SetYear(ToTag(edits.Year->text()));
+    tag.SetComment(ToTag(edits.Comment->text()));
+    tag.SetTrack(TrackFromText(track->text()));
+}
+
+template <class Tag> void WriteTagOrRaise(Tag& tag, const QString& path) {
+    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
+        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+}
+
+TTagEdits ID3v1Edits(const TFrmCrateboxMain& w) {
+    return {w.ID3V1_TitleEdit, w.ID3V1_ArtistEdit, w.ID3V1_AlbumEdit, w.ID3V1_YearEdit,
+            w.ID3V1_CommentEdit};
+}
+
+TTagEdits ID3v2Edits(const TFrmCrateboxMain& w) {
+    return {w.ID3V2_TitleEdit, w.ID3V2_ArtistEdit, w.ID3V2_AlbumEdit, w.ID3V2_YearEdit,
+            w.ID3V2_CommentEdit};
+}
+
+QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const QString& name, const QString& caption,
                  int row, int column) {
     auto* label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
+    label->setObjectName(name);
     grid->addWidget(label, row, column);
     return label;
+}
+
+// The labelled rows below the version row, the same in both groups; the
+// labels are named "lb" + kind + "_Title" and so on.
+void PlaceFieldRows(QGridLayout* grid, QWidget* parent, const char* kind, const TTagEdits& edits,
+                    QLineEdit* track, QWidget* genre) {
+    const auto label = [&](const char* field, int row, int column) {
+        AddLabel(grid, parent,
+                 QStringLiteral("lb%1_%2").arg(QLatin1String(kind), QLatin1String(field)),
+                 QLatin1String(field), row, column);
+    };
+    const std::pair<const char*, QWidget*> wide[] = {
+        {"Title", edits.Title}, {"Artist", edits.Artist}, {"Album", edits.Album}};
+    int row = 2;
+    for (const auto& [field, widget] : wide) {
+        label(field, row, 0);
+        grid->addWidget(widget, row++, 1, 1, 3);
+    }
+    label("Track", 5, 0);
+    grid->addWidget(track, 5, 1);
+    label("Year", 5, 2);
+    grid->addWidget(edits.Year, 5, 3);
+    label("Genre", 6, 0);
+    grid->addWidget(genre, 6, 1, 1, 3);
+    label("Comment", 7, 0);
+    grid->addWidget(edits.Comment, 7, 1, 1, 3);
 }
 
 QLineEdit* AddEdit(QWidget* parent, const char* name, int maxLength = -1, bool readOnly = false) {
@@ -144,22 +212,10 @@ void TFrmCrateboxMain::BuildTagTab() {
     cbID3v1Genre->setObjectName(QStringLiteral("ID3V1_GenreComboBox"));
     ID3V1_GenreComboBox = cbID3v1Genre;
     ID3V1_CommentEdit = AddEdit(_pnid3v1, "ID3V1_CommentEdit", 30);
-    AddLabel(v1, _pnid3v1, "lbID3V1_TagVersion", QStringLiteral("Tag version"), 1, 0);
+    AddLabel(v1, _pnid3v1, QStringLiteral("lbID3V1_TagVersion"), QStringLiteral("Tag version"), 1,
+             0);
     v1->addWidget(ID3V1_TagVersionValue, 1, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Title", QStringLiteral("Title"), 2, 0);
-    v1->addWidget(ID3V1_TitleEdit, 2, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Artist", QStringLiteral("Artist"), 3, 0);
-    v1->addWidget(ID3V1_ArtistEdit, 3, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Album", QStringLiteral("Album"), 4, 0);
-    v1->addWidget(ID3V1_AlbumEdit, 4, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Track", QStringLiteral("Track"), 5, 0);
-    v1->addWidget(ID3V1_TrackEdit, 5, 1);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Year", QStringLiteral("Year"), 5, 2);
-    v1->addWidget(ID3V1_YearEdit, 5, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Genre", QStringLiteral("Genre"), 6, 0);
-    v1->addWidget(cbID3v1Genre, 6, 1, 1, 3);
-    AddLabel(v1, _pnid3v1, "lbID3V1_Comment", QStringLiteral("Comment"), 7, 0);
-    v1->addWidget(ID3V1_CommentEdit, 7, 1, 1, 3);
+    PlaceFieldRows(v1, _pnid3v1, "ID3V1", ID3v1Edits(*this), ID3V1_TrackEdit, cbID3v1Genre);
     groups->addLayout(v1, 1);
     groups->addSpacing(12);
 
@@ -180,23 +236,11 @@ void TFrmCrateboxMain::BuildTagTab() {
     ID3V2_YearEdit = AddEdit(_pnid3v1, "ID3V2_YearEdit", 4);
     ID3V2_GenreEdit = AddEdit(_pnid3v1, "ID3V2_GenreEdit");
     ID3V2_CommentEdit = AddEdit(_pnid3v1, "ID3V2_CommentEdit");
-    AddLabel(v2, _pnid3v1, "lbID3V2_TagVersion", QStringLiteral("Tag version"), 1, 0);
+    AddLabel(v2, _pnid3v1, QStringLiteral("lbID3V2_TagVersion"), QStringLiteral("Tag version"), 1,
+             0);
     v2->addWidget(ID3V2_TagVersionValue, 1, 1);
     v2->addWidget(ID3V2_SizeValue, 1, 2, 1, 2);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Title", QStringLiteral("Title"), 2, 0);
-    v2->addWidget(ID3V2_TitleEdit, 2, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Artist", QStringLiteral("Artist"), 3, 0);
-    v2->addWidget(ID3V2_ArtistEdit, 3, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Album", QStringLiteral("Album"), 4, 0);
-    v2->addWidget(ID3V2_AlbumEdit, 4, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Track", QStringLiteral("Track"), 5, 0);
-    v2->addWidget(ID3V2_TrackEdit, 5, 1);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Year", QStringLiteral("Year"), 5, 2);
-    v2->addWidget(ID3V2_YearEdit, 5, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Genre", QStringLiteral("Genre"), 6, 0);
-    v2->addWidget(ID3V2_GenreEdit, 6, 1, 1, 3);
-    AddLabel(v2, _pnid3v1, "lbID3V2_Comment", QStringLiteral("Comment"), 7, 0);
-    v2->addWidget(ID3V2_CommentEdit, 7, 1, 1, 3);
+    PlaceFieldRows(v2, _pnid3v1, "ID3V2", ID3v2Edits(*this), ID3V2_TrackEdit, ID3V2_GenreEdit);
     groups->addLayout(v2, 1);
 
     auto* buttons = new QHBoxLayout();
@@ -343,11 +387,7 @@ void TFrmCrateboxMain::LoadSelectedSongTags(bool forced) {
         _cbID3V1Click();
         ID3V1_TagVersionValue->setText(ID3v1Tag->Version() == 1 ? QStringLiteral("1.0")
                                                                 : QStringLiteral("1.1"));
-        ID3V1_TitleEdit->setText(FromTag(ID3v1Tag->Title()));
-        ID3V1_ArtistEdit->setText(FromTag(ID3v1Tag->Artist()));
-        ID3V1_AlbumEdit->setText(FromTag(ID3v1Tag->Album()));
-        ID3V1_YearEdit->setText(FromTag(ID3v1Tag->Year()));
-        ID3V1_CommentEdit->setText(FromTag(ID3v1Tag->Comment()));
+        ShowTagFields(*ID3v1Tag, ID3v1Edits(*this));
         ID3V1_TrackEdit->setText(QString::number(ID3v1Tag->Track()));
         ID3V1_GenreComboBox->setCurrentIndex(GenreItemOfIndex(ID3v1Tag->GenreIndex()));
     }
@@ -359,41 +399,23 @@ void TFrmCrateboxMain::LoadSelectedSongTags(bool forced) {
         _cbID3V2Click();
         ID3V2_TagVersionValue->setText(QStringLiteral("2.%1").arg(ID3v2Tag->Version()));
         ID3V2_SizeValue->setText(QString::number(ID3v2Tag->TagSize()));
-        ID3V2_TitleEdit->setText(FromTag(ID3v2Tag->Title()));
-        ID3V2_ArtistEdit->setText(FromTag(ID3v2Tag->Artist()));
-        ID3V2_AlbumEdit->setText(FromTag(ID3v2Tag->Album()));
-        ID3V2_YearEdit->setText(FromTag(ID3v2Tag->Year()));
+        ShowTagFields(*ID3v2Tag, ID3v2Edits(*this));
         ID3V2_GenreEdit->setText(FromTag(ID3v2Tag->Genre()));
-        ID3V2_CommentEdit->setText(FromTag(ID3v2Tag->Comment()));
         if (ID3v2Tag->Track() != 0)
             ID3V2_TrackEdit->setText(QString::number(ID3v2Tag->Track()));
     }
 }
 
 void TFrmCrateboxMain::SaveID3v1FromEdits(const QString& path) {
-    TID3v1& tag = *ID3v1Tag;
-    tag.SetTitle(ToTag(ID3V1_TitleEdit->text()));
-    tag.SetArtist(ToTag(ID3V1_ArtistEdit->text()));
-    tag.SetAlbum(ToTag(ID3V1_AlbumEdit->text()));
-    tag.SetYear(ToTag(ID3V1_YearEdit->text()));
-    tag.SetComment(ToTag(ID3V1_CommentEdit->text()));
-    tag.SetTrack(TrackFromText(ID3V1_TrackEdit->text()));
-    tag.SetGenreIndex(GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()));
-    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
-        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+    TakeTagFields(*ID3v1Tag, ID3v1Edits(*this), ID3V1_TrackEdit);
+    ID3v1Tag->SetGenreIndex(GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()));
+    WriteTagOrRaise(*ID3v1Tag, path);
 }
 
 void TFrmCrateboxMain::SaveID3v2FromEdits(const QString& path) {
-    TID3v2& tag = *ID3v2Tag;
-    tag.SetTitle(ToTag(ID3V2_TitleEdit->text()));
-    tag.SetArtist(ToTag(ID3V2_ArtistEdit->text()));
-    tag.SetAlbum(ToTag(ID3V2_AlbumEdit->text()));
-    tag.SetYear(ToTag(ID3V2_YearEdit->text()));
-    tag.SetGenre(ToTag(ID3V2_GenreEdit->text()));
-    tag.SetComment(ToTag(ID3V2_CommentEdit->text()));
-    tag.SetTrack(TrackFromText(ID3V2_TrackEdit->text()));
-    if (!SongFileExists(path) || !tag.WriteTag(LocalPath(path)))
-        RaiseTagError(Cratebox_str::CannotSaveTag, path);
+    TakeTagFields(*ID3v2Tag, ID3v2Edits(*this), ID3V2_TrackEdit);
+    ID3v2Tag->SetGenre(ToTag(ID3V2_GenreEdit->text()));
+    WriteTagOrRaise(*ID3v2Tag, path);
 }
 
 void TFrmCrateboxMain::RemoveID3v1(const QString& path) {
@@ -406,31 +428,16 @@ void TFrmCrateboxMain::RemoveID3v2(const QString& path) {
         ClearID3v2Group();
 }
 
-// The song is the file of path, its record the folder holding it: the run
-// that calls these works on the list it copied when it started.
-void TFrmCrateboxMain::NormalizeID3v1(const QString& path, int index) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    WriteNormalizedID3v1(
-        *ID3v1Tag, path,
-        NormalizedFields(path.left(Max(0, int(slash))), path.mid(slash + 1), index),
-        ID3V1_YearEdit->text(), GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex()),
-        ID3V1_CommentEdit->text());
-}
-
-void TFrmCrateboxMain::NormalizeID3v2(const QString& path, int index) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    WriteNormalizedID3v2(
-        *ID3v2Tag, path,
-        NormalizedFields(path.left(Max(0, int(slash))), path.mid(slash + 1), index),
-        ID3V2_YearEdit->text(), ID3V2_GenreEdit->text(), ID3V2_CommentEdit->text());
-}
-
 void TFrmCrateboxMain::btSaveTagsClick() {
     if (Songs.isEmpty())
         return;
     const QString path = SelectedTagSongPath();
     if (!SongFileExists(path))
         return;
+    // ID3 tags belong to MPEG audio only: written into (or cut from) an Ogg,
+    // WMA, WAV ... file they would break it.
+    if (!IsMpegAudioFile(path))
+        RaiseTagError(Cratebox_str::CannotSaveTag, path);
     if (_cbID3V1->isChecked())
         SaveID3v1FromEdits(path);
     else
@@ -448,28 +455,30 @@ void TFrmCrateboxMain::btNormalizeTagsClick() {
     // record: the run keeps to the songs it started with.
     const QStringList songs = Songs;
     const QString folder = CurrentFolder();
-    const bool v1 = _cbID3V1->isChecked();
-    const bool v2 = _cbID3V2->isChecked();
+    // Year, genre and comment are those the groups show now, for every song.
+    TNormalizeOptions options;
+    options.V1 = _cbID3V1->isChecked() ? TNormalizeOptions::Write : TNormalizeOptions::Remove;
+    options.V2 = _cbID3V2->isChecked() ? TNormalizeOptions::Write : TNormalizeOptions::Remove;
+    options.V1Year = ID3V1_YearEdit->text();
+    options.V1Genre = GenreIndexOfItem(ID3V1_GenreComboBox->currentIndex());
+    options.V1Comment = ID3V1_CommentEdit->text();
+    options.V2Year = ID3V2_YearEdit->text();
+    options.V2Genre = ID3V2_GenreEdit->text();
+    options.V2Comment = ID3V2_CommentEdit->text();
+    options.MpegOnly = true; // the other formats of the list keep their bytes
     const TBusyCursor busy;
     btNormalizeTags->setEnabled(false);
     const QString saving = StringList().Get(Cratebox_str::Saving);
+    // Shows the song about to be written and lets the status text paint.
+    const auto progress = [&](int index, int count) {
+        SetStatusText(
+            FormatText(QStringLiteral("%s %d/%d - %s"), {saving, index + 1, count, songs[index]}));
+        QCoreApplication::processEvents();
+        return true;
+    };
+    // Failed writes keep the songs' tags and are not reported.
     const auto run = [&] {
-        for (int i = 0; i < songs.size(); ++i) {
-            const QString path = SongPath(folder, songs[i]);
-            SetStatusText(FormatText(QStringLiteral("%s %d/%d - %s"),
-                                     {saving, i + 1, int(songs.size()), songs[i]}));
-            QCoreApplication::processEvents();
-            if (!SongFileExists(path))
-                continue;
-            if (v1)
-                NormalizeID3v1(path, i);
-            else
-                RemoveID3v1(path);
-            if (v2)
-                NormalizeID3v2(path, i);
-            else
-                RemoveID3v2(path);
-        }
+        NormalizeSongTags(*ID3v1Tag, *ID3v2Tag, folder, songs, options, progress);
     };
     // The button comes back even when the reloaded tags cannot be read.
     RunThenFinish(run, [this] {
@@ -486,15 +495,15 @@ void TFrmCrateboxMain::btTagToFilenameClick() {
     const TBusyCursor busy;
     btTagToFilename->setEnabled(false);
     const auto run = [&] {
-        for (int i = 0; i < songs.size(); ++i) {
-            const QString path = SongPath(folder, songs[i]);
+        const auto progress = [](int, int) {
             QCoreApplication::processEvents();
-            const TTagName name = TagNameOfSong(*ID3v1Tag, *ID3v2Tag, path, i);
-            if (name.Result == TTagName::Unreadable)
-                RaiseTagError(Cratebox_str::CannotReadTag, path);
-            if (name.Result == TTagName::Rename && name.NewName != songs[i])
-                RenameSongFile(folder, songs[i], name.NewName); // a failure keeps the old name
-        }
+            return true;
+        };
+        // A failed rename keeps the old name and is not reported.
+        const TTagRenameRun done =
+            RenameSongsFromTags(*ID3v1Tag, *ID3v2Tag, folder, songs, false, progress);
+        if (!done.UnreadablePath.isEmpty())
+            RaiseTagError(Cratebox_str::CannotReadTag, done.UnreadablePath);
     };
     // The new names show, with the selected song's tags; the button comes
     // back in any case.

@@ -35,6 +35,13 @@ QString FileBaseName(const QString& fileName) {
     return fileName.left(fileName.size() - FileExtension(fileName).size());
 }
 
+bool IsMpegAudioFile(const QString& fileName) {
+    const QString ext = FileExtension(fileName);
+    return ext.compare(QLatin1String(".mp3"), Qt::CaseInsensitive) == 0 ||
+           ext.compare(QLatin1String(".mp2"), Qt::CaseInsensitive) == 0 ||
+           ext.compare(QLatin1String(".mp1"), Qt::CaseInsensitive) == 0;
+}
+
 QString SongPath(const QString& folder, const QString& fileName) {
     if (fileName.isEmpty())
         return QString();

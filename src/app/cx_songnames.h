@@ -23,6 +23,10 @@ public:
 QString FileExtension(const QString& fileName);
 // The file name without its extension.
 QString FileBaseName(const QString& fileName);
+// True for the MPEG audio files (.mp3, .mp2, .mp1, any case): the only
+// songs ID3 tags may be written into or removed from; in other formats
+// (Ogg, WMA, WAV, APE, Musepack ...) they would break the file.
+bool IsMpegAudioFile(const QString& fileName);
 // The folder with a separator, then the file name; empty for an empty name.
 QString SongPath(const QString& folder, const QString& fileName);
 

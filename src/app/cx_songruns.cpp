@@ -149,13 +149,16 @@ std::vector<TNormalizeStep> NormalizeSongTags(TID3v1& v1, TID3v2& v2, const QStr
                                               const TRunProgress& progress) {
     using Action = TNormalizeOptions::Action;
     std::vector<TNormalizeStep> steps;
+    // The songs' own values are read only when some are wanted.
+    const bool allGiven = options.V1Year && options.V1Comment && options.V1Genre &&
+                          options.V2Year && options.V2Genre && options.V2Comment;
     const int count = int(songs.size());
     for (int i = 0; i < count && GoOn(progress, i, count); ++i) {
         const QString path = SongPath(folder, songs[i]);
-        if (!SongFileExists(path))
+        if (!SongFileExists(path) || (options.MpegOnly && !IsMpegAudioFile(songs[i])))
             continue;
         const std::string local = LocalPath(path);
-        const TOwnExtras own = OwnExtras(v1, v2, local);
+        const TOwnExtras own = allGiven ? TOwnExtras{} : OwnExtras(v1, v2, local);
         const TNormalizedFields fields = NormalizedFields(folder, songs[i], i);
         bool done = true;
         if (options.V1 == Action::Write)

@@ -78,6 +78,10 @@ struct TNormalizeOptions {
     enum Action { Write, Remove };
     Action V1 = Write;
     Action V2 = Write;
+    // Only MPEG audio files (IsMpegAudioFile) are touched; the other songs
+    // are left alone and have no step.  Without it every song listed is
+    // written, whatever its format.
+    bool MpegOnly = false;
     std::optional<QString> V1Year, V1Comment;
     std::optional<quint8> V1Genre;
     std::optional<QString> V2Year, V2Genre, V2Comment;

@@ -108,6 +108,16 @@ TEST(SongNames, TitlesTracksAndGenres) {
     EXPECT_EQ(GenreIndexOfItem(149), 255);
 }
 
+TEST(SongNames, OnlyMpegAudioFilesTakeID3Tags) {
+    const std::pair<const char*, bool> names[] = {
+        {"a.mp3", true},  {"a.MP3", true},       {"a.Mp2", true},      {"a.mp1", true},
+        {"a.ogg", false}, {"a.wma", false},      {"a.wav", false},     {"a.ape", false},
+        {"a.mpc", false}, {"mp3", false},        {"a.mp3.ogg", false}, {"a.ogg.mp3", true},
+        {"a.mp4", false}, {"/x.mp3/song", false}};
+    for (const auto& [name, mpeg] : names)
+        EXPECT_EQ(IsMpegAudioFile(QString::fromUtf8(name)), mpeg) << name;
+}
+
 TEST(SongNames, NormalizedFieldsComeFromNamesAndOrder) {
     const TNormalizedFields f = NormalizedFields(QStringLiteral("/music/Some Artist/1999 - Album/"),
                                                  QStringLiteral("02_Second.mp3"), 1);

@@ -1,10 +1,10 @@
 // tralu-cli db on a generated temporary collection.
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "records/cx_database.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -15,17 +15,9 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result Cli(const cli::Args& args) {
-    std::ostringstream out, err;
-    const int status = cli::Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using Result = tralu::test::CliResult;
+using tralu::test::Cli;
+using tralu::test::ExpectFailure;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -85,12 +77,6 @@ protected:
     QTemporaryDir dir;
     std::string root;
 };
-
-void ExpectFailure(const Result& r) {
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_TRUE(r.out.empty()) << r.out;
-}
 
 TEST_F(CliDbTest, BuildThenListInDatabaseOrder) {
     const Result built = Cli({"db", "build", root});
@@ -227,12 +213,10 @@ TEST_F(CliDbTest, HelpForEachCommand) {
 }
 
 TEST_F(CliDbTest, TheProgramItself) {
-    const QString program = QStringLiteral(TRALU_BINARY_DIR "/src/cli/tralu-cli");
-    const auto run = [&](const QStringList& args) {
-        QProcess p;
-        p.start(program, args);
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return std::make_tuple(p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError());
+    const auto run = [](const QStringList& args) {
+        const tralu::test::ProgramResult r = tralu::test::RunProgram(args);
+        EXPECT_TRUE(r.finished);
+        return std::make_tuple(r.status, r.out, r.err);
     };
     const QString qroot = QString::fromStdString(root);
     auto [status, out, err] = run({"db", "build", qroot});

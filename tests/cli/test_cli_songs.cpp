@@ -4,10 +4,11 @@
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
+#include "cli_run.h"
+
 #include "test_env.h"
 
 #include <QByteArray>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -25,23 +26,9 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result Cli(const cli::Args& args) {
-    std::ostringstream out, err;
-    const int status = cli::Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-void ExpectFailure(const Result& r) {
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_TRUE(r.out.empty()) << r.out;
-}
+using Result = tralu::test::CliResult;
+using tralu::test::Cli;
+using tralu::test::ExpectFailure;
 
 // A new folder below the test home; parents are made as needed.
 std::string NewFolder(const std::string& relative) {
@@ -500,13 +487,12 @@ TEST(CliRename, HelpForEachCommand) {
 TEST(CliRename, TheProgramItself) {
     const std::string folder = NewFolder("Hazel/Program");
     WriteFile(folder + "/Art - it's $HOME.mp3", "x");
-    QProcess p;
-    p.start(QStringLiteral(TRALU_BINARY_DIR "/src/cli/tralu-cli"),
-            {"rename", "cut", QString::fromStdString(folder), "--dry-run"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_EQ(p.readAllStandardOutput(), QByteArray("Art - it's $HOME.mp3\t01 - It's $HOME.mp3\n"));
-    EXPECT_TRUE(p.readAllStandardError().isEmpty());
+    const tralu::test::ProgramResult p =
+        tralu::test::RunProgram({"rename", "cut", QString::fromStdString(folder), "--dry-run"});
+    ASSERT_TRUE(p.finished);
+    EXPECT_EQ(p.status, 0);
+    EXPECT_EQ(p.out, QByteArray("Art - it's $HOME.mp3\t01 - It's $HOME.mp3\n"));
+    EXPECT_TRUE(p.err.isEmpty());
     EXPECT_EQ(Names(folder), std::set<std::string>{"Art - it's $HOME.mp3"});
 }
 

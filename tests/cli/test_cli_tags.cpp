@@ -2,6 +2,7 @@
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
+#include "cli_run.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>
@@ -23,24 +24,9 @@ std::string NewFile(const std::string& name, const std::string& bytes) {
     return path;
 }
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result Cli(const cli::Args& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-void ExpectFailure(const Result& r) {
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_TRUE(r.out.empty()) << r.out;
-}
+using Result = tralu::test::CliResult;
+using tralu::test::Cli;
+using tralu::test::ExpectFailure;
 
 const std::string kAudio(2000, '\xF7');
 

@@ -6,14 +6,15 @@
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
+#include "gui_fixture.h"
 #include "platform/termination.h"
 #include "test_env.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QLabel>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -27,32 +28,9 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public tralu::test::GuiFixture {
 protected:
-    void SetUp() override {
-        static bool framework = false;
-        if (!framework) {
-            qv_str::AppendFrameworkTexts();
-            framework = true;
-        }
-        ASSERT_TRUE(dir.isValid());
-        settingsFile = dir.filePath(QStringLiteral("user.reg"));
-        qputenv("TRALU_SETTINGS", settingsFile.toUtf8());
-        contexte = std::make_unique<TqvContexte>();
-        language = std::make_unique<TqvLanguage>();
-    }
-    void TearDown() override {
-        window.reset();
-        language.reset();
-        contexte.reset();
-    }
-
-    TFrmCrateboxMain& Open() {
-        window = std::make_unique<TFrmCrateboxMain>();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return *window;
-    }
+    TFrmCrateboxMain& Open() { return OpenWindow(); }
     void CloseWindow() {
         window->close();
         QApplication::processEvents();
@@ -69,12 +47,6 @@ protected:
         Contexte = contexte.get();
         return value;
     }
-
-    QTemporaryDir dir;
-    QString settingsFile;
-    std::unique_ptr<TqvContexte> contexte;
-    std::unique_ptr<TqvLanguage> language;
-    std::unique_ptr<TFrmCrateboxMain> window;
 };
 
 TEST_F(MainWindowTest, FirstStartWithAnEmptyStoreUsesTheDefaults) {
@@ -101,8 +73,10 @@ TEST_F(MainWindowTest, StoredValuesAreClampedWhenRead) {
         qint32 stored;
         qint32 expected;
     };
-    const Case cases[] = {{"NewDays", 0, 1},        {"NewDays", 5000, 999},
-                          {"NewDays", 45, 45},      {"ShellTreeView", 10, 50},
+    const Case cases[] = {{"NewDays", 0, 1},
+                          {"NewDays", 5000, 999},
+                          {"NewDays", 45, 45},
+                          {"ShellTreeView", 10, 50},
                           {"ShellTreeView", 300, 300}};
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1=%2").arg(c.key).arg(c.stored).toStdString());
@@ -157,10 +131,10 @@ TEST_F(MainWindowTest, ShowReportTellsTheActiveTab) {
     const struct {
         int tab;
         int expected;
-    } cases[] = {{TFrmCrateboxMain::tiMusic, 0},  {TFrmCrateboxMain::tiList, 1},
-                 {TFrmCrateboxMain::tiRename, 2}, {TFrmCrateboxMain::tiTag, 3},
+    } cases[] = {{TFrmCrateboxMain::tiMusic, 0},   {TFrmCrateboxMain::tiList, 1},
+                 {TFrmCrateboxMain::tiRename, 2},  {TFrmCrateboxMain::tiTag, 3},
                  {TFrmCrateboxMain::tiRecords, 4}, {TFrmCrateboxMain::tiSearch, 5},
-                 {TFrmCrateboxMain::tiLike, 5},   {TFrmCrateboxMain::tiPlayer, 5}};
+                 {TFrmCrateboxMain::tiLike, 5},    {TFrmCrateboxMain::tiPlayer, 5}};
     contexte->WriteBool(QStringLiteral("UseInternalPlayer"), true);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tab);
@@ -234,9 +208,10 @@ TEST_F(MainWindowTest, MissingMusicRootIsKeptAndWrittenBackUnchanged) {
 TEST_F(MainWindowTest, WindowDesignHasItsComponentsInOrder) {
     TFrmCrateboxMain& w = Open();
     for (const char* name :
-         {"_pnToolbarRoot", "ToolBar", "_pnTree", "_lbMusicRoot", "VST", "Splitter", "_pnList",
-          "PageControl", "tsMusic", "tsList", "tsRename", "tsTag", "tsRecords", "tsSearch",
-          "tsLike", "tsPlayer", "PopupMenu", "PopupMenuPlay", "PopupMenuImage", "LV", "LVLike"})
+         {"_pnToolbarRoot", "ToolBar",     "_pnTree", "_lbMusicRoot", "VST",       "Splitter",
+          "_pnList",        "PageControl", "tsMusic", "tsList",       "tsRename",  "tsTag",
+          "tsRecords",      "tsSearch",    "tsLike",  "tsPlayer",     "PopupMenu", "PopupMenuPlay",
+          "PopupMenuImage", "LV",          "LVLike"})
         EXPECT_NE(w.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
     QStringList tabs;
     for (int i = 0; i < w.PageControl->count(); ++i)

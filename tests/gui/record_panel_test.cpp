@@ -11,6 +11,7 @@
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
+#include "gui_fixture.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -32,18 +33,6 @@
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& bytes = {}) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray Picture(QColor colour, const char* format, int side = 300) {
     QImage image(side, side, QImage::Format_RGB32);
     image.fill(colour);
@@ -54,41 +43,26 @@ QByteArray Picture(QColor colour, const char* format, int side = 300) {
     return bytes;
 }
 
-class RecordPanelTest : public ::testing::Test {
+class RecordPanelTest : public tralu::test::GuiFixture {
 protected:
     void SetUp() override {
-        static bool framework = false;
-        if (!framework) {
-            qv_str::AppendFrameworkTexts();
-            framework = true;
-        }
-        ASSERT_TRUE(dir.isValid());
+        GuiFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         root = dir.filePath("Music");
         QDir().mkpath(root);
-        qputenv("TRALU_SETTINGS", dir.filePath("user.reg").toUtf8());
-        contexte = std::make_unique<TqvContexte>();
-        language = std::make_unique<TqvLanguage>();
         contexte->WriteString("MusicRoot", root);
         SetShortDateFormat("dd/MM/yyyy");
         SetLongTimeFormat("HH:mm:ss");
-        SetErrorSink([this](const QString&, const QString& message) { errors << message; });
+        CollectErrors();
     }
     void TearDown() override {
-        window.reset();
-        language.reset();
-        contexte.reset();
-        SetErrorSink({});
+        GuiFixture::TearDown();
         SetShortDateFormat({});
         SetLongTimeFormat({});
     }
 
-    TFrmCrateboxMain& Open() {
-        window = std::make_unique<TFrmCrateboxMain>();
-        window->resize(1000, 700);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return *window;
-    }
+    TFrmCrateboxMain& Open() { return OpenWindow(QSize(1000, 700)); }
     // Shows folder on the Music tab, as a choice in a list would.
     void ShowOnMusicTab(const QString& folder) {
         window->PathOverride = folder;
@@ -110,12 +84,7 @@ protected:
         return names;
     }
 
-    QTemporaryDir dir;
     QString root;
-    QStringList errors;
-    std::unique_ptr<TqvContexte> contexte;
-    std::unique_ptr<TqvLanguage> language;
-    std::unique_ptr<TFrmCrateboxMain> window;
 };
 
 TEST_F(RecordPanelTest, ShowRecordFillsThePanelFromTheFolder) {

@@ -4,6 +4,7 @@
 #include "framework/qv_contexte.h"
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
+#include "gui_fixture.h"
 #include "records/cx_database.h"
 #include "records/cx_record_rows.h"
 
@@ -27,17 +28,6 @@
 
 #include <memory>
 
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{';
-    for (const QString& s : l)
-        *os << '"' << s.toStdString() << "\" ";
-    *os << '}';
-}
-
 namespace {
 
 // Record folders below the music root and the tag text of their information
@@ -53,18 +43,12 @@ const TRecordSpec kCollection[] = {
     {"C/Elm/Far", "pop; jazz; blues; soul"},    {"C/Elm/Near", "live; pop; jazz"},
 };
 
-class SearchTabsTest : public ::testing::Test {
+class SearchTabsTest : public tralu::test::GuiFixture {
 protected:
     void SetUp() override {
-        static bool framework = false;
-        if (!framework) {
-            qv_str::AppendFrameworkTexts();
-            framework = true;
-        }
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TRALU_SETTINGS", dir.filePath(QStringLiteral("user.reg")).toUtf8());
-        contexte = std::make_unique<TqvContexte>();
-        language = std::make_unique<TqvLanguage>();
+        GuiFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         root = dir.filePath(QStringLiteral("Music"));
         for (const TRecordSpec& r : kCollection) {
             const QString folder = root + "/" + QString::fromUtf8(r.path);
@@ -77,29 +61,7 @@ protected:
         contexte->WriteString(QStringLiteral("MusicRoot"), root);
         contexte->WriteStrings({"rock", "live", "jazz", "pop"}, QStringLiteral("TagsList"));
     }
-    void TearDown() override {
-        window.reset();
-        language.reset();
-        contexte.reset();
-    }
-
-    static void WriteFile(const QString& path, const QByteArray& data) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
-    }
-    static QByteArray ReadFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    TFrmCrateboxMain& Open() {
-        window = std::make_unique<TFrmCrateboxMain>();
-        window->resize(900, 600);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return *window;
-    }
+    TFrmCrateboxMain& Open() { return OpenWindow(QSize(900, 600)); }
     TFrmCrateboxMain& OpenAndUpdate() {
         TFrmCrateboxMain& w = Open();
         w.PageControl->setCurrentWidget(w.tsSearch);
@@ -140,11 +102,7 @@ protected:
         return window->edTags;
     }
 
-    QTemporaryDir dir;
     QString root;
-    std::unique_ptr<TqvContexte> contexte;
-    std::unique_ptr<TqvLanguage> language;
-    std::unique_ptr<TFrmCrateboxMain> window;
 };
 
 TEST_F(SearchTabsTest, UpdateBuildsTheFileAndFillsTheList) {

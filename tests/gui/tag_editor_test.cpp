@@ -9,6 +9,7 @@
 #include "framework/qv_contexte.h"
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
+#include "gui_fixture.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -39,26 +40,13 @@ namespace {
 
 const QByteArray kAudio(3000, '\xF7');
 
-class TagTabsTest : public ::testing::Test {
+class TagTabsTest : public tralu::test::GuiFixture {
 protected:
     void SetUp() override {
-        static bool framework = false;
-        if (!framework) {
-            qv_str::AppendFrameworkTexts();
-            framework = true;
-        }
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TRALU_SETTINGS", dir.filePath(QStringLiteral("user.reg")).toUtf8());
-        contexte = std::make_unique<TqvContexte>();
-        language = std::make_unique<TqvLanguage>();
-        SetErrorSink([this](const QString&, const QString& message) { errors << message; });
-    }
-    void TearDown() override {
-        SetErrorSink({});
-        SetConfirmHook({});
-        window.reset();
-        language.reset();
-        contexte.reset();
+        GuiFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        CollectErrors();
     }
 
     // A record folder "Artist/Record" below the temporary folder.
@@ -70,9 +58,7 @@ protected:
     static QString MakeSong(const QString& folder, const QString& name,
                             const QByteArray& bytes = kAudio) {
         const QString path = folder + QLatin1Char('/') + name;
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        WriteFile(path, bytes);
         return path;
     }
     static QByteArray Content(const QString& path) {
@@ -85,9 +71,7 @@ protected:
 
     // Opens the window on a record whose songs are those of the folder.
     TFrmCrateboxMain& Open(const QString& record) {
-        window = std::make_unique<TFrmCrateboxMain>();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        OpenWindow();
         window->PathOverride = record;
         window->Songs = ListSongs(record, window->MusicExtensions);
         return *window;
@@ -122,12 +106,6 @@ protected:
         ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
                                   QFileDevice::FileModificationTime));
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<TqvContexte> contexte;
-    std::unique_ptr<TqvLanguage> language;
-    std::unique_ptr<TFrmCrateboxMain> window;
-    QStringList errors;
 };
 
 TEST_F(TagTabsTest, TheEditorGroupsFollowTheSelectedSong) {
@@ -361,6 +339,49 @@ TEST_F(TagTabsTest, NormalizeDerivesTagsFromNamesAndOrder) {
         TID3v1 v1;
         ASSERT_TRUE(v1.ReadTag(LocalPath(path)));
         EXPECT_TRUE(v1.HasTag()) << path.toStdString();
+    }
+}
+
+TEST_F(TagTabsTest, SongsOtherThanMpegAudioNeverGetID3Tags) {
+    const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Record"));
+    const QString mp3 = MakeSong(record, QStringLiteral("1 - a.mp3"));
+    // Ends in a block an ID3v1 reader takes for a tag: removing that tag
+    // would cut the file.
+    const QByteArray oggBytes = "OggS" + QByteArray(500, '\x01') + "TAG" + QByteArray(125, 'x');
+    const QString ogg = MakeSong(record, QStringLiteral("2 - b.ogg"), oggBytes);
+    const QString upper = MakeSong(record, QStringLiteral("3 - c.MP3"));
+    const QString wma = MakeSong(record, QStringLiteral("4 - d.wma"));
+    TFrmCrateboxMain& w = Open(record);
+    ShowTab(w.tsTag);
+    ASSERT_EQ(w.Songs.size(), 4);
+    Click(w._cbID3V1);
+    Click(w._cbID3V2);
+    Type(w.ID3V2_YearEdit, QStringLiteral("2001"));
+    Click(w.btNormalizeTags);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(w.StatusPanel->text(), "Saving ... 4/4 - 4 - d.wma");
+    EXPECT_EQ(Content(ogg), oggBytes);
+    EXPECT_EQ(Content(wma), kAudio);
+    for (const auto& [path, track] : {std::pair{mp3, 1}, std::pair{upper, 3}}) {
+        TID3v2 v2;
+        ASSERT_TRUE(v2.ReadTag(LocalPath(path)) && v2.HasTag()) << path.toStdString();
+        EXPECT_EQ(v2.Track(), track);
+        EXPECT_EQ(v2.Year(), "2001");
+        TID3v1 v1;
+        ASSERT_TRUE(v1.ReadTag(LocalPath(path)) && v1.HasTag()) << path.toStdString();
+    }
+
+    // Saving to the Ogg file, as it was read (a write) or with the box
+    // unchecked (a removal), reports the file and keeps its bytes.
+    SelectSong(1);
+    ASSERT_TRUE(w._cbID3V1->isChecked());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        errors.clear();
+        Click(w.btSaveTags);
+        EXPECT_EQ(errors, QStringList{"Can not save tag to the file: " + ogg + "."});
+        EXPECT_EQ(Content(ogg), oggBytes);
+        Click(w._cbID3V1);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "framework/qv_contexte.h"
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
+#include "gui_fixture.h"
 #include "platform/shell_services.h"
 
 #include <QAction>
@@ -31,10 +32,6 @@
 #include <memory>
 #include <ostream>
 
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 class RecordingShell : public IShellServices {
@@ -56,19 +53,13 @@ void DoubleClick(QWidget* widget, const QPoint& at) {
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-class TreeWindowTest : public ::testing::Test {
+class TreeWindowTest : public tralu::test::GuiFixture {
 protected:
+    void OnceForProgram() override { InstallShellConfirmation(); }
     void SetUp() override {
-        static bool framework = false;
-        if (!framework) {
-            qv_str::AppendFrameworkTexts();
-            InstallShellConfirmation();
-            framework = true;
-        }
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TRALU_SETTINGS", dir.filePath("user.reg").toUtf8());
-        contexte = std::make_unique<TqvContexte>();
-        language = std::make_unique<TqvLanguage>();
+        GuiFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         root = dir.filePath("Music");
         outside = dir.filePath("Other/Jazz Records");
         MakeFolders({"B/Bop", "a/Ant", "a/Cat", "a/Cat/Disc 1", "C", ".hidden", "x.lnk", "News",
@@ -82,35 +73,20 @@ protected:
         QImage cover(60, 40, QImage::Format_RGB32);
         cover.fill(Qt::red);
         ASSERT_TRUE(cover.save(root + "/B/folder.JPG", "JPG"));
-        Write(root + "/C/Folder.jpg", "not a picture");
-        SetErrorSink([this](const QString&, const QString& message) { Errors << message; });
+        WriteFile(root + "/C/Folder.jpg", "not a picture");
+        CollectErrors();
         SetConfirmHook([this](const QString&) { return ConfirmAnswer; });
-    }
-    void TearDown() override {
-        window.reset();
-        language.reset();
-        contexte.reset();
-        SetErrorSink({});
-        SetConfirmHook({});
     }
 
     void MakeFolders(const QStringList& folders) {
         for (const QString& folder : folders)
             ASSERT_TRUE(QDir().mkpath(root + "/" + folder));
     }
-    static void Touch(const QString& path) { Write(path, "x"); }
-    static void Write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    static void Touch(const QString& path) { WriteFile(path, "x"); }
 
     TFrmCrateboxMain& Open() {
         contexte->WriteString("MusicRoot", root);
-        window = std::make_unique<TFrmCrateboxMain>();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return *window;
+        return OpenWindow();
     }
 
     QModelIndex Node(const QStringList& names) const {
@@ -157,14 +133,9 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QTemporaryDir dir;
     QString root;
     QString outside;
-    QStringList Errors;
     bool ConfirmAnswer = false;
-    std::unique_ptr<TqvContexte> contexte;
-    std::unique_ptr<TqvLanguage> language;
-    std::unique_ptr<TFrmCrateboxMain> window;
 };
 
 TEST_F(TreeWindowTest, TreeIsSortedAndToolbarFollowsTheListing) {
@@ -207,14 +178,14 @@ TEST_F(TreeWindowTest, TreeIsSortedAndToolbarFollowsTheListing) {
     EXPECT_EQ(Button("Bookmark")->property("ImageIndex").toInt(), 2);
     EXPECT_EQ(Button("a")->property("ImageIndex").toInt(), 1);
     EXPECT_EQ(Button("C")->property("ImageIndex").toInt(), 1);
-    ASSERT_EQ(Errors.size(), 1);
-    EXPECT_TRUE(Errors.first().contains(root + "/C/Folder.jpg"));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains(root + "/C/Folder.jpg"));
 
     // Rebuilding keeps one button per folder and reports the bad cover no more.
     w.cmRefreshAll->trigger();
     EXPECT_EQ(FolderButtons().size(), listed.size());
     EXPECT_EQ(w.ImageListToolbar.size(), 5);
-    EXPECT_EQ(Errors.size(), 1);
+    EXPECT_EQ(errors.size(), 1);
 }
 
 TEST_F(TreeWindowTest, FocusLoadsChildrenAndSetsTheCurrentFolder) {
@@ -313,7 +284,7 @@ TEST_F(TreeWindowTest, RenameInPlaceNeverReplacesAFolder) {
             EXPECT_EQ(Names(Node({"a"})), (QStringList{"Ant", "Cat"}));
         }
     }
-    EXPECT_EQ(Errors.size(), 1); // only the unreadable cover of the start
+    EXPECT_EQ(errors.size(), 1); // only the unreadable cover of the start
 }
 
 TEST_F(TreeWindowTest, RenamingAShortcutNodeRenamesItsTarget) {
@@ -500,7 +471,7 @@ TEST_F(TreeWindowTest, ListTabShowsTheCurrentFolder) {
         return QModelIndex();
     };
     EXPECT_FALSE(model->setData(find("one.txt"), "two.txt"));
-    EXPECT_EQ(Errors.size(), 2); // the unreadable cover, then the rename
+    EXPECT_EQ(errors.size(), 2); // the unreadable cover, then the rename
     EXPECT_TRUE(model->setData(find("one.txt"), "three.txt"));
     EXPECT_TRUE(QFileInfo::exists(root + "/C/three.txt"));
     EXPECT_TRUE(QFileInfo::exists(root + "/C/two.txt"));
