@@ -46,15 +46,6 @@ private:
     bool m_value;
 };
 
-// The hourglass while a walk runs, restored on every way out.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
 // Enter in the tag list acts as "Add Tag".
 class TEnterFilter : public QObject {
 public:

@@ -29,15 +29,6 @@
 
 namespace {
 
-// The busy cursor for the life of the object.
-class TBusyCursor {
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
-
 // Runs run, then finish, also when run raises an error; an error of either
 // is raised again afterwards (the first one when both raise).
 template <class Run, class Finish> void RunThenFinish(Run&& run, Finish&& finish) {
@@ -466,7 +457,7 @@ void TFrmCrateboxMain::btNormalizeTagsClick() {
     options.V2Genre = ID3V2_GenreEdit->text();
     options.V2Comment = ID3V2_CommentEdit->text();
     options.MpegOnly = true; // the other formats of the list keep their bytes
-    const TBusyCursor busy;
+    const TWaitCursor busy;
     btNormalizeTags->setEnabled(false);
     const QString saving = StringList().Get(Cratebox_str::Saving);
     // Shows the song about to be written and lets the status text paint.
@@ -492,7 +483,7 @@ void TFrmCrateboxMain::btTagToFilenameClick() {
         return;
     const QStringList songs = Songs;
     const QString folder = CurrentFolder();
-    const TBusyCursor busy;
+    const TWaitCursor busy;
     btTagToFilename->setEnabled(false);
     const auto run = [&] {
         const auto progress = [](int, int) {

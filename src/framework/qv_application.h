@@ -18,6 +18,16 @@ QString MessageWithPeriod(const QString& message);
 // The text of any error that reaches the handler.
 QString ErrorMessage(const std::exception_ptr& error);
 
+// The busy cursor for the lifetime of the object, restored however the
+// scope is left.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
 class TqvApplication : public QApplication {
     Q_OBJECT
 public:
