@@ -22,7 +22,8 @@ constexpr const char* kHelp =
     "--year, --genre or --comment give one for every song; for the ID3v1 tag\n"
     "the genre must be a name of the genre table (any case), else it gets none.\n"
     "Other frames of the ID3v2 tag (covers, lyrics) are kept.  --ext lists the\n"
-    "songs' extensions (default mp3).\n\n"
+    "songs' extensions (default mp3); songs that are not MPEG audio (.mp3, .mp2,\n"
+    ".mp1) are skipped with a warning, as ID3 tags would damage them.\n\n"
     "Prints the name of each song written, NAME<TAB>failed for a song whose tags\n"
     "could not be written (the exit status is then 1).  Files whose names are\n"
     "not valid UTF-8 are left alone, with a warning on standard error.\n";
@@ -45,6 +46,7 @@ int RunTagsNormalize(const Args& args, std::ostream& out, std::ostream& err) {
     const QStringList extensions = ExtensionsOption(options);
 
     TNormalizeOptions normalize;
+    normalize.MpegOnly = true;
     normalize.V1Year = normalize.V2Year = TextOption(options, "year");
     normalize.V1Comment = normalize.V2Comment = TextOption(options, "comment");
     if (const std::string* genre = options.Value("genre")) {
@@ -59,9 +61,13 @@ int RunTagsNormalize(const Args& args, std::ostream& out, std::ostream& err) {
             return extensions.contains(FileExtension(name).mid(1), Qt::CaseInsensitive);
         },
         "tags", err);
+    const QStringList songs = ListSongs(folder, extensions);
+    for (const QString& song : songs)
+        if (!IsMpegAudioFile(song))
+            err << "skipped (not MPEG audio; ID3 tags would damage it): " << NameText(song) << '\n';
     TID3v1 v1;
     TID3v2 v2;
-    const auto steps = NormalizeSongTags(v1, v2, folder, ListSongs(folder, extensions), normalize);
+    const auto steps = NormalizeSongTags(v1, v2, folder, songs, normalize);
     int failed = 0;
     for (const TNormalizeStep& s : steps) {
         out << NameText(s.Name);

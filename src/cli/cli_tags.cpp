@@ -6,6 +6,7 @@
 #include "tags/id3v2.h"
 #include "tags/tag_io.h"
 
+#include <cctype>
 #include <fcntl.h>
 
 #include <charconv>
@@ -26,6 +27,8 @@ constexpr const char* kHelp =
     "set     reads the tag of that kind and changes only the fields given; with\n"
     "        --v1, --genre takes a genre name (any case) or its index.\n"
     "remove  removes the tag of that kind (nothing to do when there is none).\n"
+    "        set and remove refuse files that are not MPEG audio (.mp3, .mp2,\n"
+    "        .mp1, any case): ID3 tags would damage them.\n"
     "normalize  writes both tags of every song of the record from the names of\n"
     "        the songs and folders; see tralu-cli tags normalize --help.\n";
 
@@ -40,6 +43,21 @@ void RequireReadable(const std::string& path) {
     struct stat st {};
     if (!tags::OpenRegular(path, O_RDONLY, fd, st))
         throw Failure{"cannot read " + EscapeValue(path)};
+}
+
+// ID3 tags go into MPEG audio files only: in another format they would
+// damage the file.
+void RequireMpegAudio(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                          ? std::string()
+                          : path.substr(dot + 1);
+    for (char& c : ext)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext != "mp3" && ext != "mp2" && ext != "mp1")
+        throw Failure{"not an MPEG audio file (.mp3, .mp2, .mp1); ID3 tags would damage it: " +
+                      EscapeValue(path)};
 }
 
 void Show(const std::string& path, std::ostream& out) {
@@ -120,6 +138,7 @@ int Set(const Args& args) {
     const bool v1 = WhichTag(options, "set");
     const std::string& path = options.Operands()[0];
     RequireReadable(path);
+    RequireMpegAudio(path);
     const auto value = [&](const char* name) { return options.Value(name); };
     if (v1) {
         TID3v1 tag;
@@ -170,6 +189,7 @@ int Remove(const Args& args) {
     const bool v1 = WhichTag(options, "remove");
     const std::string& path = options.Operands()[0];
     RequireReadable(path);
+    RequireMpegAudio(path);
     if (v1) {
         TID3v1 tag;
         if (!tag.RemoveTag(path))

@@ -111,6 +111,8 @@ TEST(CliTags, SetChangesOnlyTheFieldsGiven) {
 TEST(CliTags, FailuresSayOneLine) {
     const std::string path = NewFile("song.mp3", kAudio);
     const std::string tiny = NewFile("tiny.mp3", "abc");
+    const std::string ogg = NewFile("song.ogg", kAudio);
+    const std::string noExtension = NewFile("mp3", kAudio);
     const cli::Args failures[] = {
         {},
         {"nothing"},
@@ -129,11 +131,17 @@ TEST(CliTags, FailuresSayOneLine) {
         {"tags", "set", tiny, "--v1", "--title", "x"},
         {"tags", "remove", path},
         {"tags", "remove", tiny, "--v1"},
+        // ID3 tags would damage files of other formats.
+        {"tags", "set", ogg, "--v2", "--title", "x"},
+        {"tags", "remove", ogg, "--v1"},
+        {"tags", "set", noExtension, "--v1", "--title", "x"},
     };
     for (const auto& args : failures) {
         SCOPED_TRACE(::testing::PrintToString(args));
         ExpectFailure(Cli(args));
     }
+    std::ifstream in(ogg, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kAudio);
     for (const cli::Args& args :
          {cli::Args{"--help"}, cli::Args{"tags", "--help"}, cli::Args{"tags", "set", "--help"}}) {
         const Result r = Cli(args);
