@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QPixmap>
 #include <QWidget>
 
@@ -51,7 +52,11 @@ bool SaveScreenshot(QWidget& window, const QString& path) {
     QApplication::processEvents();
     const QString absolute = QFileInfo(path).absoluteFilePath();
     QDir().mkpath(QFileInfo(absolute).absolutePath());
-    if (!window.grab().save(absolute, "PNG")) {
+    // Fast zlib level: the picture is taken at start-up and the default
+    // level costs more than showing the window.
+    QImageWriter writer(absolute, "png");
+    writer.setQuality(80);
+    if (!writer.write(window.grab().toImage())) {
         std::fprintf(stderr, "tralu: cannot save the screenshot to %s\n", qPrintable(absolute));
         return false;
     }
