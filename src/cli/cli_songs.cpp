@@ -55,25 +55,21 @@ std::string NameText(const QString& name) {
 }
 
 std::string RawNameText(const QByteArray& name) {
-    const QByteArray valid = QString::fromUtf8(name).toUtf8();
-    const bool decodable = valid == name;
+    // As values are written, and tabs too (they separate the fields); the
+    // bytes of a name that is not UTF-8 as \xNN.
+    const bool decodable = IsDecodableName(name);
     std::string out;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
+        if (c == '\t') {
             out += "\\t";
-        else if (!decodable && byte >= 0x80) {
+        } else if (!decodable && byte >= 0x80) {
             char hex[5];
             std::snprintf(hex, sizeof hex, "\\x%02X", byte);
             out += hex;
-        } else
-            out += c;
+        } else {
+            out += EscapeValue(std::string_view(&c, 1));
+        }
     }
     return out;
 }
