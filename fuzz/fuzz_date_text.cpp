@@ -6,10 +6,12 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const char* const kFormats[] = {"dd/MM/yyyy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yyyy"};
+    static const char* const kFormats[] = {"dd/MM/yyyy", "M/d/yyyy",    "yyyy-MM-dd", "d.M.yyyy",
+                                           "d MMM yyyy", "MMM d, yyyy", "d MMMM yyyy"};
+    constexpr size_t kFormatCount = sizeof kFormats / sizeof kFormats[0];
     if (size < 1)
         return 0;
-    SetShortDateFormat(QString::fromLatin1(kFormats[data[0] % 4]));
+    SetShortDateFormat(QString::fromLatin1(kFormats[data[0] % kFormatCount]));
     SetLongTimeFormat(QStringLiteral("HH:mm:ss"));
     const QString text =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
