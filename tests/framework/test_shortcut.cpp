@@ -1,5 +1,6 @@
 #include "framework/qv_shortcut.h"
 #include "lnk_builder.h"
+#include "temp_folder.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -17,25 +18,8 @@ void PrintTo(const QString& s, std::ostream* os) {
 
 namespace {
 
-QString Home() {
-    return QString::fromStdString(tralu::test::TestHome());
-}
-
-class ShortcutTest : public testing::Test {
+class ShortcutTest : public tralu::test::TempFolderTest {
 protected:
-    QTemporaryDir dir_{Home() + QStringLiteral("/links-XXXXXX")};
-    QString Path(const QString& rel) const { return dir_.path() + QLatin1Char('/') + rel; }
-    void MakeDir(const QString& rel) const { ASSERT_TRUE(QDir().mkpath(Path(rel))); }
-    void Write(const QString& rel, const QByteArray& data) const {
-        QFile f(Path(rel));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << rel.toStdString();
-        f.write(data);
-    }
-    void Link(const QString& target, const QString& rel) const {
-        ASSERT_EQ(symlink(QFile::encodeName(target).constData(),
-                          QFile::encodeName(Path(rel)).constData()),
-                  0);
-    }
     static void ExpectEmpty(const TVirtualShellLink& link) {
         EXPECT_TRUE(link.FileName.isEmpty());
         EXPECT_TRUE(link.TargetPath.isEmpty());

@@ -1,6 +1,7 @@
 #include "framework/qv_tools.h"
 #include "lnk_builder.h"
 #include "platform/shell_services.h"
+#include "temp_folder.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -21,31 +22,7 @@ void PrintTo(const QString& s, std::ostream* os) {
 
 namespace {
 
-QString Home() {
-    return QString::fromStdString(tralu::test::TestHome());
-}
-
-// A fresh folder for one test, inside the isolated test home.
-class ToolsTest : public testing::Test {
-protected:
-    QTemporaryDir dir_{Home() + QStringLiteral("/tools-XXXXXX")};
-    QString Path(const QString& rel) const { return dir_.path() + QLatin1Char('/') + rel; }
-    void MakeDir(const QString& rel) const { ASSERT_TRUE(QDir().mkpath(Path(rel))); }
-    void Write(const QString& rel, const QByteArray& data = "x") const {
-        QFile f(Path(rel));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << rel.toStdString();
-        f.write(data);
-    }
-    QByteArray Read(const QString& rel) const {
-        QFile f(Path(rel));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void Link(const QString& target, const QString& rel) const {
-        ASSERT_EQ(symlink(QFile::encodeName(target).constData(),
-                          QFile::encodeName(Path(rel)).constData()),
-                  0);
-    }
-};
+using ToolsTest = tralu::test::TempFolderTest;
 
 QDateTime Local(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::LocalTime);

@@ -1,5 +1,6 @@
 #include "platform/file_ops.h"
 #include "platform/shell_services.h"
+#include "temp_folder.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -19,26 +20,8 @@ void PrintTo(const QString& s, std::ostream* os) {
 
 namespace {
 
-class FileOpsTest : public testing::Test {
+class FileOpsTest : public tralu::test::TempFolderTest {
 protected:
-    QTemporaryDir dir_{QString::fromStdString(tralu::test::TestHome()) +
-                       QStringLiteral("/ops-XXXXXX")};
-    QString Path(const QString& rel) const { return dir_.path() + QLatin1Char('/') + rel; }
-    void MakeDir(const QString& rel) const { ASSERT_TRUE(QDir().mkpath(Path(rel))); }
-    void Write(const QString& rel, const QByteArray& data) const {
-        QFile f(Path(rel));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << rel.toStdString();
-        f.write(data);
-    }
-    QByteArray Read(const QString& rel) const {
-        QFile f(Path(rel));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void Link(const QString& target, const QString& rel) const {
-        ASSERT_EQ(symlink(QFile::encodeName(target).constData(),
-                          QFile::encodeName(Path(rel)).constData()),
-                  0);
-    }
     bool Exists(const QString& rel) const { return FileStatus(Path(rel), false).has_value(); }
 };
 
