@@ -133,31 +133,36 @@ bool WhichTag(const Options& options, const char* command) {
 const std::vector<std::string> kFieldOptions = {"title", "artist", "album",  "year",
                                                 "track", "genre",  "comment"};
 
+// The options that both tag kinds take alike.
+template <class Tag> void SetSharedFields(Tag& tag, const Options& options) {
+    if (const auto* v = options.Value("title"))
+        tag.SetTitle(*v);
+    if (const auto* v = options.Value("artist"))
+        tag.SetArtist(*v);
+    if (const auto* v = options.Value("album"))
+        tag.SetAlbum(*v);
+    if (const auto* v = options.Value("year"))
+        tag.SetYear(*v);
+    if (const auto* v = options.Value("comment"))
+        tag.SetComment(*v);
+    if (const auto* v = options.Value("track"))
+        tag.SetTrack(TrackOption(*v));
+}
+
 int Set(const Args& args) {
     const Options options(args, 1, kFieldOptions, {"v1", "v2"});
     const bool v1 = WhichTag(options, "set");
     const std::string& path = options.Operands()[0];
     RequireReadable(path);
     RequireMpegAudio(path);
-    const auto value = [&](const char* name) { return options.Value(name); };
+    const std::string* genre = options.Value("genre");
     if (v1) {
         TID3v1 tag;
         if (!tag.ReadTag(path))
             throw Failure{"cannot read the ID3v1 tag of " + EscapeValue(path)};
-        if (const auto* v = value("title"))
-            tag.SetTitle(*v);
-        if (const auto* v = value("artist"))
-            tag.SetArtist(*v);
-        if (const auto* v = value("album"))
-            tag.SetAlbum(*v);
-        if (const auto* v = value("year"))
-            tag.SetYear(*v);
-        if (const auto* v = value("comment"))
-            tag.SetComment(*v);
-        if (const auto* v = value("track"))
-            tag.SetTrack(TrackOption(*v));
-        if (const auto* v = value("genre"))
-            tag.SetGenreIndex(GenreIndexOption(*v));
+        SetSharedFields(tag, options);
+        if (genre)
+            tag.SetGenreIndex(GenreIndexOption(*genre));
         if (!tag.WriteTag(path))
             throw Failure{"cannot write the ID3v1 tag of " + EscapeValue(path)};
         return 0;
@@ -165,20 +170,9 @@ int Set(const Args& args) {
     TID3v2 tag;
     if (!tag.ReadTag(path))
         throw Failure{"cannot read the ID3v2 tag of " + EscapeValue(path)};
-    if (const auto* v = value("title"))
-        tag.SetTitle(*v);
-    if (const auto* v = value("artist"))
-        tag.SetArtist(*v);
-    if (const auto* v = value("album"))
-        tag.SetAlbum(*v);
-    if (const auto* v = value("year"))
-        tag.SetYear(*v);
-    if (const auto* v = value("comment"))
-        tag.SetComment(*v);
-    if (const auto* v = value("track"))
-        tag.SetTrack(TrackOption(*v));
-    if (const auto* v = value("genre"))
-        tag.SetGenre(*v);
+    SetSharedFields(tag, options);
+    if (genre)
+        tag.SetGenre(*genre);
     if (!tag.WriteTag(path))
         throw Failure{"cannot write the ID3v2 tag of " + EscapeValue(path)};
     return 0;
