@@ -60,6 +60,7 @@ struct FieldFrames {
     int yearFrame = -1, recordingTimeFrame = -1; // the last TYER, the last TDRC
     std::string trackText;                       // the TRCK text as stored
     int userComments = 0;                        // comments that may show as the comment
+    bool plainComment = false;                   // the comment has no description
 };
 
 FieldFrames ReadFieldFrames(const TagFrames& tag) {
@@ -121,6 +122,7 @@ FieldFrames ReadFieldFrames(const TagFrames& tag) {
     f.year = FieldText(fromRecordingTime ? FirstChars(recordingTime, 4) : yearText);
     f.genre = FieldText(ParseGenreText(genre));
     f.commentFrame = plainFrame >= 0 ? plainFrame : lastFrame;
+    f.plainComment = plainFrame >= 0;
     f.comment = FieldText(plainFrame >= 0 ? plainComment : lastComment);
     return f;
 }
@@ -409,8 +411,12 @@ bool TID3v2::RenderTag(std::string_view oldTag, std::string& out) const {
     if (genre_ != was.genre)
         edit.SetText(kGenreId, was.genreFrame, genre_);
     if (comment_ != was.comment) {
+        // The comment is the one without description.  A comment shown
+        // only because it is the last with a description stays as it is:
+        // the new comment goes into a frame of its own, which every reader
+        // takes as the comment.
         CommentFrame comment;
-        const int index = was.commentFrame;
+        const int index = was.plainComment ? was.commentFrame : -1;
         std::uint8_t encoding = kLatin1;
         if (index >= 0) {
             const std::string content = edit.Content(index);
@@ -420,14 +426,17 @@ bool TID3v2::RenderTag(std::string_view oldTag, std::string& out) const {
         comment.text = comment_;
         const std::string data = RenderCommentFrame(
             comment, KeepEncoding(old.version, encoding, {comment.description, comment.text}));
-        if (index < 0)
-            edit.Add(kCommentId, data);
-        else if (!comment_.empty() || was.userComments > 1)
-            // Emptied while another comment would show in its place: the
-            // frame stays, saying there is no comment.
+        // Emptied while another comment would show in its place: an empty
+        // comment says there is none.
+        const bool othersShow = was.userComments > (index >= 0 ? 1 : 0);
+        if (comment_.empty() && !othersShow) {
+            if (index >= 0)
+                edit.Remove(index);
+        } else if (index >= 0) {
             edit.Replace(index, kCommentId, data);
-        else
-            edit.Remove(index);
+        } else {
+            edit.Add(kCommentId, data);
+        }
     }
 
     const std::string frames = edit.Body();
