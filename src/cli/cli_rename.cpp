@@ -1,9 +1,9 @@
 #include "cli/cli_rename.h"
 
-#include "app/cx_songfiles.h"
-#include "app/cx_songruns.h"
 #include "cli/cli_songs.h"
 #include "framework/qv_tools.h"
+#include "songs/cx_songfiles.h"
+#include "songs/cx_songruns.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 

@@ -2,7 +2,6 @@
 // temporary record folders.
 #include "app/Cratebox_str.h"
 #include "app/cx_fmain.h"
-#include "app/cx_songfiles.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_confirm.h"
@@ -10,6 +9,7 @@
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
 #include "gui_fixture.h"
+#include "songs/cx_songfiles.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 

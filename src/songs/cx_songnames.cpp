@@ -1,4 +1,4 @@
-#include "app/cx_songnames.h"
+#include "songs/cx_songnames.h"
 
 #include "framework/qv_tools.h"
 #include "records/cx_records.h"

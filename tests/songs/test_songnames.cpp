@@ -1,8 +1,8 @@
 // The song-name rules of the tag editor, tags to file names and the rename
 // tool, and their file side (listing, tag reading, renames that never
 // replace).
-#include "app/cx_songfiles.h"
-#include "app/cx_songnames.h"
+#include "songs/cx_songfiles.h"
+#include "songs/cx_songnames.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 

@@ -1,4 +1,4 @@
-#include "app/cx_songruns.h"
+#include "songs/cx_songruns.h"
 
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"

@@ -3,7 +3,7 @@
 // tralu-cli: listing a record's songs and the rename tool's files, the new
 // name a song gets from its tags, writing normalized tags.  No widgets.
 
-#include "app/cx_songnames.h"
+#include "songs/cx_songnames.h"
 
 #include <QString>
 #include <QStringList>

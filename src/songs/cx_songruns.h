@@ -5,7 +5,7 @@
 // file at a time in list order and asks `progress` before each file, so a
 // window can let its messages run and stop the run.  No widgets.
 
-#include "app/cx_songfiles.h"
+#include "songs/cx_songfiles.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 // The parts of the song runs that tralu-cli does not drive: removing a tag
 // kind while normalizing, and a run stopped by its progress callback.
-#include "app/cx_songruns.h"
+#include "songs/cx_songruns.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 

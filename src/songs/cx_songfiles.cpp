@@ -1,4 +1,4 @@
-#include "app/cx_songfiles.h"
+#include "songs/cx_songfiles.h"
 
 #include "framework/qv_tools.h"
 #include "platform/file_ops.h"
