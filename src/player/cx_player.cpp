@@ -41,8 +41,6 @@ void TPlayerCore::Report(const QString& message) {
 void TPlayerCore::StartCurrent() {
     CurrentGraph().Play();
     SetStatus(psPlaying);
-    if (Hooks.SongStarted)
-        Hooks.SongStarted();
 }
 
 void TPlayerCore::PlayCurrent() {
@@ -68,6 +66,8 @@ void TPlayerCore::PlayCurrent() {
     FLoaded[cur] = CurrentFile;
     StartCurrent();
     NextPreloaded = false;
+    if (Hooks.SongStarted)
+        Hooks.SongStarted();
 }
 
 void TPlayerCore::PlayIndex(int i) {
@@ -247,8 +247,11 @@ void TPlayerCore::FilterGraph1GraphComplete() {
         OtherGraph().Stop();
         OtherGraph().Clear();
         FLoaded[cur == 0 ? 1 : 0].clear();
-        if (loaded)
+        if (loaded) {
+            if (Hooks.SongStarted)
+                Hooks.SongStarted();
             return;
+        }
         // An entry that cannot be played is skipped: the one after it follows.
     }
     CurrentGraph().Stop();

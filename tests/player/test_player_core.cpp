@@ -19,12 +19,15 @@ TEST(PlayerRules, PreloadInTheLastTwentieth) {
         std::uint32_t position, duration;
         bool due;
     } cases[] = {
-        {56800, 60000, false},                        // 3.2 s left
-        {57000, 60000, false},                        // exactly 3 s left is not less than 3 s
-        {57200, 60000, true},                         // the first 400 ms tick after 57 s
-        {60000, 60000, true},  {60001, 60000, false}, // past the duration: the unsigned difference
-                                                      // is huge
-        {90000, 60000, false}, {0, 0, false},         {7700, 8000, true},
+        {56800, 60000, false}, // 3.2 s left
+        {57000, 60000, false}, // exactly 3 s left is not less than 3 s
+        {57200, 60000, true},  // the first 400 ms tick after 57 s
+        {60000, 60000, true},
+        {60001, 60000, false}, // past the duration: the unsigned difference
+                               // is huge
+        {90000, 60000, false},
+        {0, 0, false},
+        {7700, 8000, true},
         {7500, 8000, false}, // a short song's last twentieth may fall between ticks
     };
     for (const auto& c : cases)
