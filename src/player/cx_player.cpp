@@ -130,6 +130,18 @@ void TPlayerCore::ClearPlaylist() {
     PlaylistEdited();
 }
 
+void TPlayerCore::QueueRecordFolder(const QString& folder, const QStringList& songs, bool replace) {
+    const bool wasEmpty = Playlist.isEmpty();
+    if (replace)
+        Playlist.clear();
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (const QString& song : songs)
+        Playlist.append(base + song);
+    PlaylistEdited();
+    if (replace || wasEmpty)
+        PlayIndex(0);
+}
+
 void TPlayerCore::DeleteRows(int top, int bottom) {
     // Only rows that are entries count: the one empty row of an empty
     // playlist deletes nothing and moves nothing.

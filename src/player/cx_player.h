@@ -45,6 +45,10 @@ public:
     // Playlist edits; each one refreshes the view and checks the preload.
     void Append(const QString& path);
     void ClearPlaylist();
+    // One record for the player: its songs (file names, in play order) are
+    // appended, after the playlist was cleared when replace is set; it plays
+    // from entry 0 when replace is set or the playlist was empty.
+    void QueueRecordFolder(const QString& folder, const QStringList& songs, bool replace);
     // The Delete key on the rows top..bottom of the view.
     void DeleteRows(int top, int bottom);
 

@@ -215,13 +215,26 @@ void TGstOutput::Restart() {
 
 void TGstOutput::Play(const std::shared_ptr<TGstSource>& source) {
     bool restart;
+    std::uint64_t queuedNs;
     {
         std::lock_guard lock(FMutex);
         FCurrent = source;
         restart = FStale;
+        queuedNs = gst_util_uint64_scale(FFrames, GST_SECOND, Rate);
     }
-    if (restart)
-        Restart();
+    if (restart) {
+        // The stream goes on when the samples of the song before are still
+        // being played (a song that could not be loaded came between):
+        // restarting would cut them.
+        gint64 played = 0;
+        if (gst_element_query_position(FPipeline, GST_FORMAT_TIME, &played) && played >= 0 &&
+            std::uint64_t(played) + 20 * GST_MSECOND < queuedNs) {
+            std::lock_guard lock(FMutex);
+            FStale = false;
+        } else {
+            Restart();
+        }
+    }
     gst_element_set_state(FPipeline, GST_STATE_PLAYING);
     std::lock_guard lock(FMutex);
     FRunning = true;
@@ -473,6 +486,14 @@ void TGstGraph::RenderFile(const QString& path) {
             break;
         }
         if (r == GST_STATE_CHANGE_FAILURE || waited >= 10000) {
+            // The message that tells why may follow the failed change.
+            for (int i = 0; i < 20 && error.isEmpty(); ++i) {
+                g_usleep(10000);
+                std::lock_guard lock(source->Mutex);
+                error = source->FirstError;
+            }
+            if (!error.isEmpty())
+                break;
             error = MediaErrorText(QStringLiteral("The file cannot be played"),
                                    unsigned(GST_STREAM_ERROR_FAILED));
             break;

@@ -86,7 +86,7 @@ inline std::vector<float> ReadFloatWav(const QString& path) {
 }
 
 // Runs a program; true when it exits with 0.
-inline bool RunProgram(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
+inline bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)

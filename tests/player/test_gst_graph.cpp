@@ -116,8 +116,8 @@ TEST_F(GstGraphTest, LameMp3SongsAreTrimmedToTheirOwnLength) {
     for (const QString& w : wavs) {
         songs << QString(w).replace(QStringLiteral(".wav"), QStringLiteral(".mp3"));
         ASSERT_TRUE(
-            RunProgram(QStringLiteral("ffmpeg"), {"-loglevel", "error", "-y", "-i", w, "-c:a",
-                                                  "libmp3lame", "-b:a", "192k", songs.last()}));
+            RunTool(QStringLiteral("ffmpeg"), {"-loglevel", "error", "-y", "-i", w, "-c:a",
+                                               "libmp3lame", "-b:a", "192k", songs.last()}));
     }
     {
         TSession s(FileSink());
@@ -200,7 +200,7 @@ TEST_F(GstGraphTest, AFileThatCannotBeDecodedThrowsTheServiceText) {
 // ffprobe's first and last packets carry the samples to skip and discard.
 static bool ProbeTrim(const QString& path, std::int64_t& skip, std::int64_t& discard) {
     QByteArray out;
-    if (!RunProgram(QStringLiteral("ffprobe"), {"-v", "error", "-show_packets", path}, &out))
+    if (!RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_packets", path}, &out))
         return false;
     skip = discard = 0;
     bool first = true;
@@ -233,10 +233,9 @@ TEST_F(GstGraphTest, LameHeaderAgreesWithFfprobe) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString mp3 = Path(QString::fromLatin1(c.name));
-        ASSERT_TRUE(
-            RunProgram(QStringLiteral("ffmpeg"),
-                       QStringList{"-loglevel", "error", "-y", "-i", wav, "-c:a", "libmp3lame"} +
-                           c.args + QStringList{mp3}));
+        ASSERT_TRUE(RunTool(QStringLiteral("ffmpeg"), QStringList{"-loglevel", "error", "-y", "-i",
+                                                                  wav, "-c:a", "libmp3lame"} +
+                                                          c.args + QStringList{mp3}));
         const auto info = ReadLameHeader(QFile::encodeName(mp3).toStdString());
         ASSERT_TRUE(info.has_value());
         std::int64_t skip, discard;
@@ -250,12 +249,11 @@ TEST_F(GstGraphTest, LameHeaderAgreesWithFfprobe) {
     // header without the extension): such files are played whole.
     for (const char* muxer : {"", "! xingmux "}) {
         const QString mp3 = Path(QStringLiteral("gst.mp3"));
-        ASSERT_TRUE(
-            RunProgram(QStringLiteral("gst-launch-1.0"),
-                       QProcess::splitCommand(
-                           QStringLiteral("-q filesrc location=%1 ! wavparse ! audioconvert ! "
-                                          "lamemp3enc %2! filesink location=%3")
-                               .arg(wav, QString::fromLatin1(muxer), mp3))));
+        ASSERT_TRUE(RunTool(QStringLiteral("gst-launch-1.0"),
+                            QProcess::splitCommand(
+                                QStringLiteral("-q filesrc location=%1 ! wavparse ! audioconvert ! "
+                                               "lamemp3enc %2! filesink location=%3")
+                                    .arg(wav, QString::fromLatin1(muxer), mp3))));
         EXPECT_FALSE(ReadLameHeader(QFile::encodeName(mp3).toStdString()).has_value()) << muxer;
         std::int64_t skip, discard;
         ASSERT_TRUE(ProbeTrim(mp3, skip, discard));
