@@ -231,6 +231,12 @@ void TFrmCrateboxMain::BtUpdateDBClick() {
         result = TBuildResult::Built; // the walk's lines until the error are loaded
         throw;
     }
+    // Folders whose names are not text are left out: named once, after the
+    // walk, in place of the last folder it showed.
+    if (const QStringList& skipped = Database->SkippedFolders();
+        !skipped.isEmpty() && result != TBuildResult::Stopped)
+        SetStatusText(QStringLiteral("Skipped (name is not valid UTF-8): ") +
+                      skipped.join(QStringLiteral(", ")));
     switch (result) {
     case TBuildResult::Built:
         FillSearchList();

@@ -28,6 +28,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Record folders below the music root and the tag text of their information
@@ -130,6 +132,16 @@ TEST_F(SearchTabsTest, UpdateBuildsTheFileAndFillsTheList) {
     // The walk showed its folders in the status bar and left the last one.
     EXPECT_TRUE(w.StatusPanel->text().startsWith(root)) << w.StatusPanel->text().toStdString();
     EXPECT_EQ(w.LV->model()->headerData(0, Qt::Horizontal).toString(), "Name");
+
+    // A folder whose name is not text is left out and named once after the
+    // walk; its parent, which has a sub-folder, is still no record.
+    const QByteArray cafe = QFile::encodeName(root + "/B/Dune/") + "Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir((cafe + "/CD1").constData(), 0755), 0);
+    QTest::mouseClick(w.BtUpdateDB, Qt::LeftButton);
+    EXPECT_EQ(w.LV->model()->rowCount(), int(std::size(kCollection)));
+    EXPECT_EQ(w.StatusPanel->text(),
+              "Skipped (name is not valid UTF-8): " + root + "/B/Dune/Caf\\xe9");
 
     // A later start reads the file when the tab is first shown.
     window.reset();
