@@ -253,6 +253,9 @@ void TFrmCrateboxMain::RebuildToolbar(const QString& folder) {
         const QString entryFolder = CoverEntryFolder(entry);
         auto* button = new QAction(LastPathPart(entryFolder), ToolBar);
         button->setToolTip(button->text());
+        // The caption is the name unchanged: an icon text taken from the
+        // text would lose its "&" and "...".
+        button->setIconText(QString(button->text()).replace(QLatin1Char('&'), QLatin1String("&&")));
         button->setData(kToolbarFolderTag + int(i));
         int image = tiFolder;
         const QString cover = EntryFirstField(entry);

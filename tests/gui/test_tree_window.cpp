@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -186,6 +187,24 @@ TEST_F(TreeWindowTest, TreeIsSortedAndToolbarFollowsTheListing) {
     EXPECT_EQ(FolderButtons().size(), listed.size());
     EXPECT_EQ(w.ImageListToolbar.size(), 5);
     EXPECT_EQ(errors.size(), 1);
+
+    // A caption shows the name unchanged, "&" and "..." included.
+    MakeFolders({"R&B... Soul"});
+    w.cmRefreshAll->trigger();
+    QAction* soul = Button("R&B... Soul");
+    ASSERT_NE(soul, nullptr);
+    EXPECT_EQ(soul->toolTip(), "R&B... Soul");
+    const auto* tool = qobject_cast<QToolButton*>(w.ToolBar->widgetForAction(soul));
+    ASSERT_NE(tool, nullptr);
+    // As a button draws it: "&&" is one "&", a single "&" marks a shortcut.
+    QString drawn;
+    const QString text = tool->text();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && ++i == text.size())
+            break;
+        drawn += text[i];
+    }
+    EXPECT_EQ(drawn, "R&B... Soul") << text.toStdString();
 }
 
 TEST_F(TreeWindowTest, FocusLoadsChildrenAndSetsTheCurrentFolder) {
