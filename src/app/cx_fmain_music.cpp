@@ -2,6 +2,8 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_browser_rules.h"
+#include "app/cx_foldertree.h"
 #include "app/cx_record_panel.h"
 #include "app/cx_song_list.h"
 #include "framework/qv_Component.h"
@@ -274,6 +276,11 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
 
     CollectFolderFiles(folder);
     SongListModel->SetSongs(Songs);
+    // The focused node shows the music-folder icon once its songs are
+    // known (not when the folder shown is a record chosen in a list).
+    if (TFolderNode* node = FocusedNode();
+        node && !Songs.isEmpty() && SameFolder(node->Data.Path, folder))
+        SetNodeImageIndex(node, fiMusicFolder);
     DrawGridMusic->viewport()->update();
 
     // Filling the boxes must not write either; edits are live again

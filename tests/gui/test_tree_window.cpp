@@ -403,11 +403,15 @@ TEST_F(TreeWindowTest, FocusShowsARecordWithMusicAndTheRecordsOfOtherFolders) {
     w.PageControl->setCurrentWidget(w.tsRecords);
     Focus(Node({"a"}));
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    EXPECT_EQ(FocusedNode()->Data.ImageIndex, fiTopFolder);
     Focus(Node({"a", "Ant"}));
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsMusic);
     EXPECT_EQ(w.Songs, QStringList{"01 - Song.MP3"});
+    // A folder with songs shows the music-folder icon.
+    EXPECT_EQ(FocusedNode()->Data.ImageIndex, fiMusicFolder);
     Focus(Node({"a", "Cat"}));
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    EXPECT_NE(FocusedNode()->Data.ImageIndex, fiMusicFolder);
     // Other tabs stay where the user put them.
     w.PageControl->setCurrentWidget(w.tsSearch);
     Focus(Node({"a", "Ant"}));
