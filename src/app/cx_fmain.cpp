@@ -50,7 +50,9 @@ TFrmCrateboxMain::TFrmCrateboxMain(QWidget* parent) : TFrmBaseMain(parent) {
     RunGuarded([this] { FormCreate(); });
 }
 
-TFrmCrateboxMain::~TFrmCrateboxMain() { FormDestroy(); }
+TFrmCrateboxMain::~TFrmCrateboxMain() {
+    FormDestroy();
+}
 
 void TFrmCrateboxMain::FormCreate() {
     Updating = true;
@@ -83,6 +85,7 @@ void TFrmCrateboxMain::ReadSettings() {
     MusicRoot = Contexte->ReadString(QStringLiteral("MusicRoot"));
     QStringList tags;
     Contexte->ReadStrings(tags, QStringLiteral("TagsList"));
+    tags.sort(Qt::CaseInsensitive); // a sorted list, in the filters' order
     cbTagsList->clear();
     cbTagsList->addItems(tags);
     FillTagFilters();
@@ -255,8 +258,9 @@ void TFrmCrateboxMain::SetMusicRootFolder(const QString& folder) {
 }
 
 void TFrmCrateboxMain::cmRefreshAllClick() {
-    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot
-                                                                : QStringLiteral("/"));
+    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot : QStringLiteral("/"));
 }
 
-void TFrmCrateboxMain::SetStatusText(const QString& text) { StatusPanel->setText(text); }
+void TFrmCrateboxMain::SetStatusText(const QString& text) {
+    StatusPanel->setText(text);
+}
