@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -27,6 +28,37 @@ const QStringList kDefaultMusicExtensions = {QStringLiteral("mp3"), QStringLiter
 const QString kDefaultPlaySong = QStringLiteral("\"audacious\"");
 const QString kDefaultEnqueueSong = QStringLiteral("\"audacious\" --enqueue");
 const QString kDefaultSearchImage = QStringLiteral("https://www.google.com/images?q=");
+
+// Calls a function once the watched widget has been resized and laid out:
+// an event filter sees the resize before the widget's layout has placed
+// its children, so the call waits for the event loop (one call for many
+// resizes, as while a splitter is dragged).
+class TAfterResize : public QObject {
+public:
+    TAfterResize(QWidget* watched, std::function<void()> onResized)
+        : QObject(watched), m_onResized(std::move(onResized)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && !m_pending) {
+            m_pending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_pending = false;
+                    RunGuarded(m_onResized);
+                },
+                Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onResized;
+    bool m_pending = false;
+};
 
 void SetColumnWidth(QTableView* grid, int column, int width) {
     if (grid && grid->model() && grid->model()->columnCount() > column)
@@ -47,6 +79,9 @@ TFrmCrateboxMain::TFrmCrateboxMain(QWidget* parent) : TFrmBaseMain(parent) {
                    : QString();
     };
     BuildDesign();
+    // The views are laid out again when the window or the list pane beside
+    // the tree changes size.
+    new TAfterResize(_pnList, [this] { FormResize(); });
     RunGuarded([this] { FormCreate(); });
 }
 
