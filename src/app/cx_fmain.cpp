@@ -2,6 +2,7 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_report_model.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
@@ -289,11 +290,20 @@ void TFrmCrateboxMain::SetMusicRootFolder(const QString& folder) {
     MusicRoot = RemoveBackslash(folder);
     TreeRootFolder = MusicRoot;
     DatabaseLoaded = false;
+    // The Search and Neighbour lists belong to the old root's database:
+    // empty until the new root's is read (the Search tab reads it when
+    // shown).  Their column widths stay.
+    SearchModel->SetRows({});
+    NeighbourModel->SetRows({});
     cmRefreshAllClick();
 }
 
 void TFrmCrateboxMain::cmRefreshAllClick() {
     BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot : QStringLiteral("/"));
+    // The new tree has no focused node: the views show that, as after any
+    // focus change (before the window is first shown, showing it does).
+    if (m_shown)
+        VSTFocusChanged();
 }
 
 void TFrmCrateboxMain::SetStatusText(const QString& text) {

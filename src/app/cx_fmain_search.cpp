@@ -181,9 +181,11 @@ void TFrmCrateboxMain::DatabaseProgress(TRecordStructList&, const QString& dir, 
 void TFrmCrateboxMain::tsSearchShow() {
     if (Updating)
         return;
+    // Not loaded: never read, or read for another music root.
+    const bool otherDatabase = !DatabaseLoaded;
     if (!DatabaseLoaded && LoadDatabase(*Database, MusicRoot))
         DatabaseLoaded = true;
-    if (!SearchListFilled) {
+    if (!SearchListFilled || otherDatabase) {
         try {
             FillSearchList();
         } catch (const EToolsError&) {

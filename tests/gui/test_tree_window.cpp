@@ -1,5 +1,6 @@
 // The music tree, the toolbar, the folder actions and the List tab, driven
 // through the main window on a temporary music root.
+#include "app/cx_browser_rules.h"
 #include "app/cx_fmain.h"
 #include "app/cx_foldertree.h"
 #include "app/cx_shelllist.h"
@@ -431,6 +432,59 @@ TEST_F(TreeWindowTest, ShowFolderOpensAPathWithoutANode) {
     EXPECT_EQ(w.RecordEntries.size(), 2); // Ant and Cat
     EXPECT_THROW(w.ShowFolder(root + "/none"), EToolsError);
     EXPECT_EQ(w.CurrentFolder(), root + "/a");
+}
+
+// After "Refresh all" and "Set music root" the views show the new tree,
+// which has no focused node; the Search and Neighbour lists of the old
+// root are emptied until the new root's database is read.
+TEST_F(TreeWindowTest, RefreshAllAndANewRootLeaveNoOldFolderShown) {
+    Touch(root + "/a/Ant/01 - Song.mp3");
+    const QString other = dir.filePath("Second");
+    ASSERT_TRUE(QDir().mkpath(other + "/Z/Zed/Record"));
+    Touch(other + "/Z/Zed/Record/1.mp3");
+    TFrmCrateboxMain& w = Open();
+    const auto showAnt = [&] {
+        w.PageControl->setCurrentWidget(w.tsMusic);
+        Focus(Node({"a"}));
+        Focus(Node({"a", "Ant"}));
+        ASSERT_EQ(w.PageControl->currentWidget(), w.tsMusic);
+        ASSERT_EQ(w.Songs, QStringList{"01 - Song.mp3"});
+    };
+    const auto expectNothingShown = [&](const char* after) {
+        SCOPED_TRACE(after);
+        EXPECT_EQ(FocusedNode(), nullptr);
+        EXPECT_EQ(w.CurrentFolder(), QString());
+        EXPECT_EQ(w.StatusPanel->text(), QString());
+        EXPECT_TRUE(w.Songs.isEmpty());
+        EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+        w.PageControl->setCurrentWidget(w.tsMusic);
+        EXPECT_FALSE(w.edTags->isEnabled());
+    };
+    showAnt();
+    w.cmRefreshAll->trigger();
+    expectNothingShown("Refresh all");
+
+    // With the Records tab active the grid shows the new root's folders.
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    w.BtUpdateDBClick();
+    ASSERT_GT(w.LV->model()->rowCount(), 0);
+    showAnt();
+    w.PageControl->setCurrentWidget(w.tsRecords);
+    w.ChooseFolder = [&](const QString&, const QString&, const QString&) { return other; };
+    w.cmSetMusicRoot->trigger();
+    QStringList folders;
+    for (const QString& entry : w.RecordEntries)
+        folders << CoverEntryFolder(entry);
+    EXPECT_EQ(folders, QStringList{other + "/Z"});
+    expectNothingShown("Set music root");
+    EXPECT_EQ(w.LV->model()->rowCount(), 0);
+    EXPECT_EQ(w.LVLike->model()->rowCount(), 0);
+    // The new root has no database file yet: the list stays empty; once it
+    // has one, showing the tab reads it.
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    EXPECT_EQ(w.LV->model()->rowCount(), 0);
+    w.BtUpdateDBClick();
+    EXPECT_EQ(w.LV->model()->rowCount(), 1);
 }
 
 TEST_F(TreeWindowTest, DoubleClickLeavesOtherTabsForTheRecord) {
