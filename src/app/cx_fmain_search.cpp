@@ -24,6 +24,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // Report list over a TReportListModel: full-row single selection, type-ahead
@@ -60,10 +63,23 @@ QTreeView* NewReportList(QWidget* parent, const char* name, TReportListModel* mo
 }
 
 // Column widths from the settings, under `prefix` followed by the column.
+// A column without a stored width is fitted to its header and its cells,
+// once, after the list's first fill; later fills leave it as the user made
+// it.
 void ApplyStoredWidths(QTreeView* list, const QString& prefix) {
-    for (int i = 0; i < list->model()->columnCount(); ++i)
-        list->setColumnWidth(
-            i, ClampColumnWidth(Contexte->ReadInteger(prefix + QString::number(i), 50)));
+    constexpr qint32 kNone = std::numeric_limits<qint32>::min();
+    const char* const fitted = "ColumnsFitted";
+    const bool fit = !list->property(fitted).toBool();
+    list->setProperty(fitted, true);
+    for (int i = 0; i < list->model()->columnCount(); ++i) {
+        const qint32 stored = Contexte->ReadInteger(prefix + QString::number(i), kNone);
+        if (stored != kNone)
+            list->setColumnWidth(i, ClampColumnWidth(stored));
+        else if (fit) {
+            list->resizeColumnToContents(i); // the header's and the cells' widths
+            list->setColumnWidth(i, ClampColumnWidth(list->columnWidth(i)));
+        }
+    }
 }
 
 // Caption of a column of the lists: the neighbour list has "Distance" first,
