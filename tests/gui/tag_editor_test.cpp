@@ -467,6 +467,25 @@ TEST_F(TagTabsTest, TagsToFilenamesRenamesWithoutReplacing) {
     EXPECT_TRUE(w.btTagToFilename->isEnabled());
 }
 
+// A song of another format is left alone, and keeps its place: "b.mp3"
+// without a track is the second song of the list.
+TEST_F(TagTabsTest, TagsToFilenamesCountsEverySongOfTheList) {
+    const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Mixed"));
+    const QByteArray ogg = "OggS" + QByteArray(500, '\x01');
+    MakeSong(record, QStringLiteral("a.ogg"), ogg);
+    const QString b = MakeSong(record, QStringLiteral("b.mp3"));
+    TID3v2 v2;
+    v2.SetTitle("Bee");
+    ASSERT_TRUE(v2.WriteTag(LocalPath(b)));
+    TFrmCrateboxMain& w = Open(record);
+    ShowTab(w.tsTag);
+    ASSERT_EQ(w.Songs, (QStringList{"a.ogg", "b.mp3"}));
+    Click(w.btTagToFilename);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(Names(record), (QStringList{"02 - Bee.mp3", "a.ogg"}));
+    EXPECT_EQ(Content(record + "/a.ogg"), ogg);
+}
+
 TEST_F(TagTabsTest, RenamePreviewAndRenameWithTheDefaults) {
     const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Record"));
     const QString title = MakeSong(record, QStringLiteral("Artist - Title.mp3"), "title");
