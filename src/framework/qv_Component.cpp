@@ -2,6 +2,9 @@
 
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QUrl>
+
+#include "platform/shell_services.h"
 #include <QPainter>
 
 #include <cstdlib>
@@ -273,4 +276,98 @@ void TqvImage::paintEvent(QPaintEvent*) {
 void TqvImage::mouseDoubleClickEvent(QMouseEvent* event) {
     QWidget::mouseDoubleClickEvent(event);
     emit DoubleClicked();
+}
+
+// --- TqvPanelPicture -------------------------------------------------------------
+
+TqvPanelPicture::TqvPanelPicture(QWidget* parent) : QFrame(parent) {}
+
+void TqvPanelPicture::SetPicture(const QImage& picture) {
+    m_picture = picture;
+    update();
+}
+
+void TqvPanelPicture::SetStretch(TStretchMode mode) {
+    m_stretch = mode;
+    update();
+}
+
+void TqvPanelPicture::SetAlignment(Qt::Alignment horizontal) {
+    m_horizontal = horizontal & Qt::AlignHorizontal_Mask;
+    update();
+}
+
+void TqvPanelPicture::SetAlignmentVert(Qt::Alignment vertical) {
+    m_vertical = vertical & Qt::AlignVertical_Mask;
+    update();
+}
+
+void TqvPanelPicture::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event); // background and frame
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    const QRect target =
+        PanelPictureRect(contentsRect(), m_picture.size(), m_stretch, m_horizontal, m_vertical);
+    if (target.size() == m_picture.size())
+        painter.drawImage(target.topLeft(), m_picture);
+    else if (ShouldStretch(m_stretch, m_picture.size(), contentsRect().size()))
+        painter.drawImage(target, m_picture);
+    else // cut to the visible part
+        painter.drawImage(target.topLeft(), m_picture, QRect(QPoint(0, 0), target.size()));
+}
+
+// --- TqvLabelLink --------------------------------------------------------------------
+
+QString LinkPrefix(TLinkKind kind) {
+    // The web prefix is written with slashes: that is what browsers open.
+    static const char* const prefixes[] = {
+        "",        "http://", "file:",     "mailto:", "ftp:",  "https:",
+        "gopher:", "nntp:",   "prospero:", "telnet:", "news:", "wais:"};
+    const int index = int(kind);
+    return index >= 0 && index <= int(lkWais) ? QString::fromLatin1(prefixes[index]) : QString();
+}
+
+QString LinkAddress(TLinkKind kind, const QString& caption) {
+    QString target = caption;
+    for (qsizetype i = 0; i < target.size(); ++i)
+        if (target.at(i) == u'&')
+            target.remove(i, 1); // "&&" leaves one "&"
+    return LinkPrefix(kind) + target;
+}
+
+TqvLabelLink::TqvLabelLink(QWidget* parent) : TqvLabel(parent) {
+    setCursor(Qt::PointingHandCursor);
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    setPalette(pal);
+    FontOver = font();
+    FontOver.setUnderline(true);
+}
+
+void TqvLabelLink::Execute() {
+    QString prefix = LinkPrefix(LinkKind);
+    QString target = LinkAddress(lkNone, Caption());
+    if (OnExecute)
+        OnExecute(this, prefix, target);
+    ShellServices().OpenUrl(QUrl(prefix + target)); // a failure is silent
+}
+
+void TqvLabelLink::enterEvent(QEnterEvent* event) {
+    TqvLabel::enterEvent(event);
+    m_saved = font();
+    setFont(FontOver);
+}
+
+void TqvLabelLink::leaveEvent(QEvent* event) {
+    TqvLabel::leaveEvent(event);
+    setFont(m_saved);
+}
+
+void TqvLabelLink::mouseReleaseEvent(QMouseEvent* event) {
+    TqvLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit Clicked();
+        Execute();
+    }
 }

@@ -6,9 +6,14 @@
 #include "framework/qv_fitrect.h"
 
 #include <QColor>
+#include <QFont>
+#include <QFrame>
 #include <QImage>
 #include <QPixmap>
+#include <QPushButton>
 #include <QWidget>
+
+#include <functional>
 
 enum TqvBorderStyle { lbsNone, lbsSingle, lbsSunken, lbsRaise };
 enum TqvTextLayout { tlTop, tlCenter, tlBottom };
@@ -107,4 +112,79 @@ private:
     TStretchMode m_stretch = smNone;
     bool m_center = false;
     QPixmap m_scaled; // the picture at its last drawn scaled size
+};
+
+// A panel with a background picture: the picture is placed in the panel's
+// contents by the stretch mode and the two alignments (PanelPictureRect).
+class TqvPanelPicture : public QFrame {
+    Q_OBJECT
+public:
+    explicit TqvPanelPicture(QWidget* parent = nullptr);
+    void SetPicture(const QImage& picture);
+    const QImage& Picture() const { return m_picture; }
+    void SetStretch(TStretchMode mode);
+    // Qt::AlignLeft/AlignRight/AlignHCenter and Qt::AlignTop/AlignBottom/AlignVCenter.
+    void SetAlignment(Qt::Alignment horizontal);
+    void SetAlignmentVert(Qt::Alignment vertical);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_picture;
+    TStretchMode m_stretch = smNone;
+    Qt::Alignment m_horizontal = Qt::AlignHCenter;
+    Qt::Alignment m_vertical = Qt::AlignVCenter;
+};
+
+// The toolkit's push button under the framework's name.
+class TqvButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+};
+
+// The kinds of address a link label opens, and their prefixes.
+enum TLinkKind {
+    lkNone,
+    lkHttp,
+    lkFile,
+    lkMailTo,
+    lkFtp,
+    lkHttps,
+    lkGopher,
+    lkNntp,
+    lkProspero,
+    lkTelNet,
+    lkNews,
+    lkWais
+};
+QString LinkPrefix(TLinkKind kind);
+// What a click opens: the prefix of the kind followed by the caption (an
+// accelerator "&" of the caption removed).
+QString LinkAddress(TLinkKind kind, const QString& caption);
+
+// A label that opens its caption as an address when clicked: blue, with
+// the hand cursor, underlined (FontOver) while the mouse is over it.
+class TqvLabelLink : public TqvLabel {
+    Q_OBJECT
+public:
+    explicit TqvLabelLink(QWidget* parent = nullptr);
+    TLinkKind LinkKind = lkNone;
+    QFont FontOver;
+    // May change the prefix and the target before the address is opened.
+    std::function<void(TqvLabelLink* sender, QString& prefix, QString& target)> OnExecute;
+    // Opens the address (a failure is silent).
+    void Execute();
+
+signals:
+    void Clicked();
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QFont m_saved;
 };

@@ -188,16 +188,38 @@ bool SetComponentHint(QObject* component, const QString& hint) {
     return false;
 }
 
+namespace {
+// Depth first, children in order of creation.  A stacked widget moves the
+// page it shows to the end of its children, so its pages go by their index
+// instead: the order does not depend on the tab that is open.
+void CollectComponents(const QObject* parent, QList<QObject*>& result) {
+    QObjectList children = parent->children();
+    if (const auto* stack = qobject_cast<const QStackedWidget*>(parent)) {
+        std::stable_partition(children.begin(), children.end(), [stack](QObject* child) {
+            const auto* widget = qobject_cast<QWidget*>(child);
+            return !widget || stack->indexOf(const_cast<QWidget*>(widget)) < 0;
+        });
+        std::stable_sort(children.begin(), children.end(), [stack](QObject* a, QObject* b) {
+            const auto index = [stack](QObject* o) {
+                auto* widget = qobject_cast<QWidget*>(o);
+                return widget ? stack->indexOf(widget) : -1;
+            };
+            return index(a) < index(b);
+        });
+    }
+    for (QObject* child : children) {
+        const QString name = child->objectName();
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            result << child;
+        CollectComponents(child, result);
+    }
+}
+} // namespace
+
 QList<QObject*> WindowComponents(const QWidget* window) {
     QList<QObject*> result;
-    if (!window)
-        return result;
-    const QList<QObject*> all = window->findChildren<QObject*>();
-    for (QObject* object : all) {
-        const QString name = object->objectName();
-        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
-            result << object;
-    }
+    if (window)
+        CollectComponents(window, result);
     return result;
 }
 
