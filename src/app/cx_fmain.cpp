@@ -2,6 +2,7 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_fParameters.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
@@ -50,7 +51,9 @@ TFrmCrateboxMain::TFrmCrateboxMain(QWidget* parent) : TFrmBaseMain(parent) {
     RunGuarded([this] { FormCreate(); });
 }
 
-TFrmCrateboxMain::~TFrmCrateboxMain() { FormDestroy(); }
+TFrmCrateboxMain::~TFrmCrateboxMain() {
+    FormDestroy();
+}
 
 void TFrmCrateboxMain::FormCreate() {
     Updating = true;
@@ -255,8 +258,9 @@ void TFrmCrateboxMain::SetMusicRootFolder(const QString& folder) {
 }
 
 void TFrmCrateboxMain::cmRefreshAllClick() {
-    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot
-                                                                : QStringLiteral("/"));
+    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot : QStringLiteral("/"));
 }
 
-void TFrmCrateboxMain::SetStatusText(const QString& text) { StatusPanel->setText(text); }
+void TFrmCrateboxMain::SetStatusText(const QString& text) {
+    StatusPanel->setText(text);
+}

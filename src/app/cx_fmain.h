@@ -38,6 +38,7 @@ class QToolBar;
 class QTreeView;
 class TTextGridModel;
 class TFolderNode;
+class TFrmParameters;
 class TFolderTreeModel;
 class TShellListModel;
 class TRecordsGrid;
@@ -147,6 +148,11 @@ public:
     void LayoutRecordsGrid();
     void FillTagFilters();
     void cmSetMusicRootClick();
+    // Opens the parameters dialog filled with the current values and takes
+    // them back when confirmed (cx_fmain_parameters.cpp).
+    void cmParametersClick();
+    // The parameters dialog, when the program did not make one.
+    std::unique_ptr<TFrmParameters> OwnParameters;
     void SetMusicRootFolder(const QString& folder); // the chooser's confirmed result
     void BuildTree(const QString& folder);
     void cmRefreshAllClick();

@@ -143,8 +143,10 @@ void TFrmCrateboxMain::BuildDesign() {
             Guarded([this](bool) { cmRefreshAllClick(); }));
     connect(cmSetMusicRoot, &QAction::triggered, this,
             Guarded([this](bool) { cmSetMusicRootClick(); }));
+    connect(cmParameters, &QAction::triggered, this,
+            Guarded([this](bool) { cmParametersClick(); }));
     BuildTreeArea();
     // Actions of later areas stay disabled until their handlers exist.
-    for (QAction* pending : {cmNews, cmParameters})
+    for (QAction* pending : {cmNews})
         pending->setEnabled(false);
 }
