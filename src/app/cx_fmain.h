@@ -4,6 +4,7 @@
 // build and run their own tabs).
 
 #include "app/cx_cover_cache.h"
+#include "framework/qv_Component.h"
 #include "framework/qv_fbaseMain.h"
 #include "framework/qv_shortcut.h"
 #include "records/cx_database.h"
@@ -43,8 +44,6 @@ class TFolderTreeModel;
 class TShellListModel;
 class TRecordsGrid;
 class TSongListModel;
-class TqvImage;
-class TqvLabel;
 class TReportListModel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
@@ -62,7 +61,7 @@ public:
     QAction* tbAll = nullptr;
     QSplitter* Splitter = nullptr;
     QWidget* _pnTree = nullptr;
-    QLabel* _lbMusicRoot = nullptr;
+    TqvLabel* _lbMusicRoot = nullptr;
     QTreeView* VST = nullptr;
     QWidget* _pnList = nullptr;
     QTabWidget* PageControl = nullptr;

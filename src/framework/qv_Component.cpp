@@ -1,5 +1,7 @@
 #include "framework/qv_Component.h"
 
+#include "framework/qv_labelrules.h"
+
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QUrl>
@@ -7,6 +9,7 @@
 #include "platform/shell_services.h"
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 
 // --- TqvLabel ----------------------------------------------------------------
@@ -87,10 +90,39 @@ void TqvLabel::SetColor(const QColor& color) {
     update();
 }
 
+void TqvLabel::SetRotation(int degrees) {
+    if (AcceptRotation(degrees, m_rotation))
+        Changed();
+}
+
+void TqvLabel::SetWeight(int weight) {
+    if (AcceptWeight(weight, m_weight))
+        Changed();
+}
+
+void TqvLabel::setAlignment(Qt::Alignment alignment) {
+    SetAlignment(alignment & Qt::AlignHorizontal_Mask);
+    if (alignment & Qt::AlignVCenter)
+        SetLayout(tlCenter);
+    else if (alignment & Qt::AlignBottom)
+        SetLayout(tlBottom);
+    else
+        SetLayout(tlTop);
+}
+
+QFont TqvLabel::PaintFont() const {
+    QFont f = font();
+    if (m_weight > 0)
+        f.setWeight(QFont::Weight(std::clamp(m_weight, 100, 900)));
+    return f;
+}
+
 int TqvLabel::TextFlags() const {
     int flags = Qt::TextExpandTabs | Qt::AlignTop | int(m_alignment);
-    if (m_wordWrap)
+    if (m_wordWrap && m_rotation == 0)
         flags |= Qt::TextWordWrap;
+    if (m_rotation != 0)
+        flags |= Qt::TextSingleLine;
     if (m_showAccelChar)
         flags |= Qt::TextShowMnemonic;
     return flags;
@@ -105,12 +137,14 @@ QString TqvLabel::PaddedText(bool measuring) const {
 }
 
 QRect TqvLabel::MeasureText(const QRect& rect) const {
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics(PaintFont());
     const int width = m_wordWrap && rect.width() > 0 ? rect.width() : 1 << 20;
     QRect measured = metrics.boundingRect(QRect(rect.left(), rect.top(), width, 1 << 20),
                                           TextFlags() & ~int(Qt::AlignRight | Qt::AlignHCenter),
                                           PaddedText(true));
     measured.moveTopLeft(rect.topLeft());
+    if (m_rotation != 0)
+        measured.setSize(RotatedTextSize(m_rotation, measured.width(), measured.height()));
     if (!isEnabled())
         measured.adjust(0, 0, 1, 1);
     else if (m_shadow)
@@ -193,32 +227,36 @@ void TqvLabel::paintEvent(QPaintEvent*) {
 
     const int flags = TextFlags();
     const QString text = PaddedText(false);
-    painter.setFont(font());
+    const QFont paintFont = PaintFont();
+    painter.setFont(paintFont);
+    const QPoint origin =
+        RotatedTextOrigin(rect, m_rotation, QFontMetrics(paintFont).height());
+    // One text output, at an offset from the placed rectangle.
+    const auto drawText = [&](const QPoint& offset, const QColor& color) {
+        painter.setPen(color);
+        if (m_rotation == 0) {
+            painter.drawText(rect.translated(offset), flags, text);
+            return;
+        }
+        painter.save();
+        painter.translate(origin + offset);
+        painter.rotate(-m_rotation / 10.0);
+        painter.drawText(QRect(0, 0, 1 << 16, QFontMetrics(paintFont).height()),
+                         flags & ~int(Qt::AlignRight | Qt::AlignHCenter), text);
+        painter.restore();
+    };
     if (!isEnabled()) {
-        painter.setPen(pal.color(QPalette::Light));
-        painter.drawText(rect.translated(1, 1), flags, text);
-        painter.setPen(pal.color(QPalette::Dark));
-        painter.drawText(rect, flags, text);
+        drawText({1, 1}, pal.color(QPalette::Light));
+        drawText({0, 0}, pal.color(QPalette::Dark));
         return;
     }
     if (m_shadow) {
-        QPoint shadow(m_shadowX, m_shadowY);
-        QPoint offset(0, 0);
-        if (m_alignment & Qt::AlignRight) {
-            shadow = QPoint(0, m_shadowY);
-            offset = QPoint(-m_shadowX, 0);
-        } else if (m_alignment & Qt::AlignHCenter) {
-            shadow = QPoint(m_shadowX / 2, m_shadowY);
-            offset = QPoint(-(m_shadowX / 2), 0);
-        }
-        painter.setPen(pal.color(QPalette::Dark));
-        painter.drawText(rect.translated(shadow), flags, text);
-        painter.setPen(pal.color(QPalette::WindowText));
-        painter.drawText(rect.translated(offset), flags, text);
+        const TShadowPlacement placement = ShadowPlacement(m_alignment, m_shadowX, m_shadowY);
+        drawText(placement.shadow, pal.color(QPalette::Dark));
+        drawText(placement.text, pal.color(QPalette::WindowText));
         return;
     }
-    painter.setPen(pal.color(QPalette::WindowText));
-    painter.drawText(rect, flags, text);
+    drawText({0, 0}, pal.color(QPalette::WindowText));
 }
 
 // --- TqvImage ------------------------------------------------------------------

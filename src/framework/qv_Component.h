@@ -48,6 +48,20 @@ public:
     void SetShowAccelChar(bool show);
     // Background colour when not transparent; invalid: the palette's window colour.
     void SetColor(const QColor& color);
+    // Degrees, accepted from -180 to 180 (other values are ignored); a
+    // rotated caption is drawn as one line.
+    void SetRotation(int degrees);
+    int Rotation() const { return m_rotation / 10; }
+    // 0 to 10 (times 100 the font weight); 0: the font's own weight.
+    void SetWeight(int weight);
+    int Weight() const { return m_weight / 100; }
+
+    // The names of the toolkit's label, so that code written for one works
+    // with the other: the caption, and the alignment (horizontal and
+    // vertical flags; the vertical ones set the layout).
+    QString text() const { return m_caption; }
+    void setText(const QString& text) { SetCaption(text); }
+    void setAlignment(Qt::Alignment alignment);
 
     // The size the caption needs within the given width (the whole caption
     // on one line for a width of 0 or less), shadow and border included.
@@ -79,6 +93,9 @@ private:
     int m_borderWidth = 0;
     bool m_showAccelChar = true;
     QColor m_color;
+    int m_rotation = 0; // tenths of a degree
+    int m_weight = 0;   // font weight, 0 to 1000
+    QFont PaintFont() const;
 };
 
 // A picture control: the picture drawn into the client area, scaled with
