@@ -229,8 +229,7 @@ void TqvLabel::paintEvent(QPaintEvent*) {
     const QString text = PaddedText(false);
     const QFont paintFont = PaintFont();
     painter.setFont(paintFont);
-    const QPoint origin =
-        RotatedTextOrigin(rect, m_rotation, QFontMetrics(paintFont).height());
+    const QPoint origin = RotatedTextOrigin(rect, m_rotation, QFontMetrics(paintFont).height());
     // One text output, at an offset from the placed rectangle.
     const auto drawText = [&](const QPoint& offset, const QColor& color) {
         painter.setPen(color);
