@@ -2,10 +2,17 @@
 
 #include "framework/qv_labelrules.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontMetrics>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "framework/qv_application.h"
+#include "framework/qv_contexte.h"
+#include "framework/qv_tools.h"
+#include "platform/picture_loader.h"
 #include "platform/shell_services.h"
 #include <QPainter>
 
@@ -308,6 +315,61 @@ void TqvImage::paintEvent(QPaintEvent*) {
         m_scaled = QPixmap::fromImage(
             m_picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     painter.drawPixmap(target.topLeft(), m_scaled);
+}
+
+TqvImage::~TqvImage() {
+    // Only a control that read its name writes it back.
+    if (SaveSettings && m_settingsRead && Contexte)
+        RunGuarded([this] {
+            Contexte->WriteString(QStringLiteral("FileName"), m_fileName,
+                                  TqvContexte::ImageSection(this, m_section));
+        });
+}
+
+void TqvImage::SetFileName(const QString& fileName) {
+    if (fileName.compare(m_fileName, Qt::CaseInsensitive) == 0)
+        return;
+    if (!fileName.isEmpty()) {
+        QString error;
+        const QImage picture = ReadPicture(fileName, QSize(), &error);
+        if (picture.isNull())
+            throw EToolsError(error.isEmpty() ? fileName : error);
+        SetPicture(picture);
+    } else {
+        SetPicture(QImage());
+    }
+    if (OnFileChange)
+        OnFileChange(this, fileName);
+    m_fileName = fileName;
+}
+
+void TqvImage::SetAllowDropFile(bool allow) {
+    setAcceptDrops(allow);
+}
+
+void TqvImage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_settingsRead || !SaveSettings || !Contexte)
+        return;
+    m_settingsRead = true;
+    RunGuarded([this] {
+        SetFileName(Contexte->ReadString(QStringLiteral("FileName"), m_fileName,
+                                         TqvContexte::ImageSection(this, m_section)));
+    });
+}
+
+void TqvImage::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().value(0).isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TqvImage::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString path = urls.first().toLocalFile();
+    RunGuarded([this, &path] { SetFileName(path); });
 }
 
 void TqvImage::mouseDoubleClickEvent(QMouseEvent* event) {

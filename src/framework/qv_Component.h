@@ -115,6 +115,20 @@ public:
     // Where the picture is drawn in a client rectangle, and whether scaled.
     QRect PictureRect(const QRect& client) const;
 
+    // The file the picture comes from.  Setting a name that differs (without
+    // regard to case) loads it, calls OnFileChange, then stores the name; a
+    // file that is not a readable picture raises EToolsError and the name
+    // stays the old one.
+    QString FileName() const { return m_fileName; }
+    void SetFileName(const QString& fileName);
+    std::function<void(TqvImage* sender, const QString& fileName)> OnFileChange;
+    // With it, the file name is read from the control's settings section when
+    // the control is first shown and written back when it is destroyed.
+    bool SaveSettings = true;
+    // Files dragged from the desktop: the first one dropped becomes FileName.
+    void SetAllowDropFile(bool allow);
+    ~TqvImage() override;
+
     QSize sizeHint() const override { return {105, 105}; }
 
 signals:
@@ -123,8 +137,14 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    QString m_fileName;
+    QString m_section;
+    bool m_settingsRead = false;
     QImage m_picture;
     TStretchMode m_stretch = smNone;
     bool m_center = false;

@@ -50,6 +50,7 @@ TfrmBaseAboutBox::TfrmBaseAboutBox(QWidget* parent) : QDialog(parent) {
     auto* grid = new QGridLayout(_pnAbout);
     ProgramIcon = new TqvImage(_pnAbout);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    ProgramIcon->SaveSettings = false;
     ProgramIcon->setFixedSize(75, 66);
     ProgramIcon->SetCenter(true);
     ProgramIcon->SetStretch(smReduce);
@@ -78,6 +79,7 @@ TfrmBaseAboutBox::TfrmBaseAboutBox(QWidget* parent) : QDialog(parent) {
 
     ImageMarrowbay = new TqvImage(_pnAbout);
     ImageMarrowbay->setObjectName(QStringLiteral("ImageMarrowbay"));
+    ImageMarrowbay->SaveSettings = false;
     ImageMarrowbay->setFixedSize(73, 66);
     ImageMarrowbay->SetCenter(true);
     ImageMarrowbay->SetPicture(MakerLogo());
@@ -141,6 +143,8 @@ TfrmBaseAboutBox::TfrmBaseAboutBox(QWidget* parent) : QDialog(parent) {
 
 void TfrmBaseAboutBox::FormCreate() {
     QIcon icon = windowIcon();
+    if (icon.isNull())
+        icon = QIcon(ApplicationDataPath(QStringLiteral("desktop/tralu.png")));
     if (icon.isNull())
         icon = QIcon(ApplicationDataPath(QStringLiteral("icons/toolbar-all.png")));
     ProgramIcon->SetPicture(icon.pixmap(64, 64).toImage());

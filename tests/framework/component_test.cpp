@@ -5,7 +5,15 @@
 #include "framework/qv_labelrules.h"
 #include "platform/shell_services.h"
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QUrl>
+
+#include "framework/qv_contexte.h"
+#include "framework/qv_tools.h"
 
 #include <QPainter>
 
@@ -251,6 +259,64 @@ TEST(TqvLabel, DisabledLabelIsEmbossedAndRotationIsKeptInRange) {
         }
     EXPECT_TRUE(green);
     EXPECT_TRUE(red);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TqvImage, FileNameLoadsRemembersAndRefusesWhatIsNoPicture) {
+    QTemporaryDir dir;
+    const QString red = dir.filePath("red.bmp");
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(red, "BMP"));
+    const QString junk = dir.filePath("junk.jpg");
+    QFile file(junk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+
+    TqvContexte contexte;
+    QWidget window;
+    window.setObjectName("FrmSample");
+    {
+        auto* image = new TqvImage(&window);
+        image->setObjectName("ImageCover");
+        QStringList changes;
+        image->OnFileChange = [&](TqvImage*, const QString& name) { changes << name; };
+        window.show(); // reads the remembered name: none yet
+        image->SetFileName(red);
+        EXPECT_EQ(image->Picture().size(), QSize(30, 20));
+        image->SetFileName(red.toUpper()); // the same name in other case: nothing
+        EXPECT_THROW(image->SetFileName(junk), EToolsError);
+        EXPECT_EQ(image->FileName(), red);
+        EXPECT_EQ(changes, QStringList{red});
+        delete image; // writes the name back
+    }
+    const QString section = "Settings\\Widget\\ImageCover";
+    EXPECT_EQ(contexte.ReadString("FileName", "<none>", section), red);
+
+    // A new control of the same name finds it again when shown.
+    QWidget second;
+    auto* again = new TqvImage(&second);
+    again->setObjectName("ImageCover");
+    second.show();
+    EXPECT_EQ(again->FileName(), red);
+    EXPECT_FALSE(again->Picture().isNull());
+
+    // A file dropped from the desktop becomes the file name.
+    const QString blue = dir.filePath("blue.bmp");
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(blue, "BMP"));
+    again->SaveSettings = false;
+    again->SetAllowDropFile(true);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(blue), QUrl::fromLocalFile(red)});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    static_cast<QObject*>(again)->event(&drop); // as the window system delivers it
+    EXPECT_EQ(again->FileName(), blue);
+    EXPECT_EQ(again->Picture().pixelColor(0, 0), QColor(Qt::blue));
 }
 
 } // namespace
