@@ -2,6 +2,7 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_fParameters.h"
 #include "app/cx_report_model.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"

@@ -152,6 +152,7 @@ void TFrmCrateboxMain::BuildMusicTab() {
                     PopupMenuImage->popup(pnImage->mapToGlobal(pos));
             }));
     ImageFolder = Named(new TqvImage(pnImage), "ImageFolder");
+    ImageFolder->SaveSettings = false; // the cover is chosen by the record shown
     ImageFolder->setGeometry(6, 6, 186, 186);
     ImageFolder->SetStretch(smBoth);
     ImageFolder->SetCenter(true);
