@@ -152,7 +152,7 @@ TDateTime RecordAddedDate(const QString& folder, TDateTime folderCreation, bool 
 
 TNewMusicWalk CollectNewMusic(const QString& root, const QString& newMusicFolder,
                               const TNewMusicOptions& options) {
-    TWalker walker{options};
+    TWalker walker{options, 0, 0, {}};
     TDateTime today = options.Today;
     if (today == 0)
         today = std::floor(DateTimeFromQDateTime(QDateTime::currentDateTime()));
