@@ -50,7 +50,9 @@ TFrmCrateboxMain::TFrmCrateboxMain(QWidget* parent) : TFrmBaseMain(parent) {
     RunGuarded([this] { FormCreate(); });
 }
 
-TFrmCrateboxMain::~TFrmCrateboxMain() { FormDestroy(); }
+TFrmCrateboxMain::~TFrmCrateboxMain() {
+    FormDestroy();
+}
 
 void TFrmCrateboxMain::FormCreate() {
     Updating = true;
@@ -65,9 +67,11 @@ void TFrmCrateboxMain::FormCreate() {
     ReadSettings();
     if (_lbPlaying)
         _lbPlaying->clear();
-    if (!MusicRoot.isEmpty() && QDir(MusicRoot).exists())
+    if (!MusicRoot.isEmpty() && QDir(MusicRoot).exists()) {
         BuildTree(MusicRoot);
-    else
+        if (NewsUpdateOnStart)
+            RunGuarded([this] { BuildNewMusicList(false); });
+    } else
         BuildTree(QStringLiteral("/"));
     _pnToolbarRoot->show();
 }
@@ -255,8 +259,9 @@ void TFrmCrateboxMain::SetMusicRootFolder(const QString& folder) {
 }
 
 void TFrmCrateboxMain::cmRefreshAllClick() {
-    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot
-                                                                : QStringLiteral("/"));
+    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot : QStringLiteral("/"));
 }
 
-void TFrmCrateboxMain::SetStatusText(const QString& text) { StatusPanel->setText(text); }
+void TFrmCrateboxMain::SetStatusText(const QString& text) {
+    StatusPanel->setText(text);
+}

@@ -144,7 +144,7 @@ void TFrmCrateboxMain::BuildDesign() {
     connect(cmSetMusicRoot, &QAction::triggered, this,
             Guarded([this](bool) { cmSetMusicRootClick(); }));
     BuildTreeArea();
+    BuildShortcutsArea();
     // Actions of later areas stay disabled until their handlers exist.
-    for (QAction* pending : {cmNews, cmParameters})
-        pending->setEnabled(false);
+    cmParameters->setEnabled(false);
 }

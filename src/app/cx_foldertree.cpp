@@ -169,7 +169,7 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         return node->Data.Name;
     case Qt::ToolTipRole:
-        return node->Data.Path;
+        return node->Data.Hint.isEmpty() ? node->Data.Path : node->Data.Hint;
     case Qt::DecorationRole:
         if (node->Data.ImageIndex >= 0 && node->Data.ImageIndex < m_images.size())
             return m_images.at(node->Data.ImageIndex);
