@@ -50,9 +50,7 @@ TFrmCrateboxMain::TFrmCrateboxMain(QWidget* parent) : TFrmBaseMain(parent) {
     RunGuarded([this] { FormCreate(); });
 }
 
-TFrmCrateboxMain::~TFrmCrateboxMain() {
-    FormDestroy();
-}
+TFrmCrateboxMain::~TFrmCrateboxMain() { FormDestroy(); }
 
 void TFrmCrateboxMain::FormCreate() {
     Updating = true;
@@ -71,8 +69,9 @@ void TFrmCrateboxMain::FormCreate() {
         BuildTree(MusicRoot);
         if (NewsUpdateOnStart)
             RunGuarded([this] { BuildNewMusicList(false); });
-    } else
+    } else {
         BuildTree(QStringLiteral("/"));
+    }
     _pnToolbarRoot->show();
 }
 
@@ -259,9 +258,8 @@ void TFrmCrateboxMain::SetMusicRootFolder(const QString& folder) {
 }
 
 void TFrmCrateboxMain::cmRefreshAllClick() {
-    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot : QStringLiteral("/"));
+    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot
+                                                                : QStringLiteral("/"));
 }
 
-void TFrmCrateboxMain::SetStatusText(const QString& text) {
-    StatusPanel->setText(text);
-}
+void TFrmCrateboxMain::SetStatusText(const QString& text) { StatusPanel->setText(text); }
