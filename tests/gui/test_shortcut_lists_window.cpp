@@ -2,6 +2,7 @@
 // shortcuts following renames, driven through the main window.
 #include "app/cx_fmain.h"
 #include "app/cx_foldertree.h"
+#include "app/cx_shelllist.h"
 #include "framework/qv_Component.h"
 #include "gui_fixture.h"
 #include "platform/shell_services.h"
@@ -225,6 +226,36 @@ TEST_F(ShortcutListsWindowTest, RenamesKeepBookmarksAndNewMusicLinks) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
+TEST_F(ShortcutListsWindowTest, RenameInTheListTabKeepsTheBookmark) {
+    TFrmCrateboxMain& w = Open();
+    FocusPath({"A", "Artist A", "1999 - First Record"});
+    w._sbBookmarkIt->click();
+    FocusPath({"A", "Artist A"});
+    w.PageControl->setCurrentWidget(w.tsList);
+    auto* model = qobject_cast<TShellListModel*>(w.ShellListView->model());
+    ASSERT_NE(model, nullptr);
+    const auto find = [&](const QString& name) {
+        const QModelIndex parent = w.ShellListView->rootIndex();
+        for (int i = 0; i < model->rowCount(parent); ++i)
+            if (model->index(i, 0, parent).data().toString() == name)
+                return model->index(i, 0, parent);
+        return QModelIndex();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find("1999 - First Record").isValid(); }));
+    ASSERT_TRUE(model->setData(find("1999 - First Record"), "First Record", Qt::EditRole));
+    EXPECT_EQ(Entries(root + "/Bookmark"),
+              QStringList{"Artist A - First Record.lnk -> " + root + "/A/Artist A/First Record"});
+}
+
+TEST_F(ShortcutListsWindowTest, ClosingDuringTheWalkKeepsTheOldList) {
+    ASSERT_TRUE(QFile::link(record, root + "/News/Old.lnk"));
+    TFrmCrateboxMain& w = Open();
+    w.Closing = true;
+    w.BuildNewMusicList(true);
+    EXPECT_EQ(Entries(root + "/News"), QStringList{"Old.lnk -> " + record});
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
 TEST_F(ShortcutListsWindowTest, CoverSearchOpensTheSearchShortcut) {
     TFrmCrateboxMain& w = Open();
     RecordingShell shell;
@@ -266,6 +297,29 @@ TEST_F(ShortcutListsWindowTest, PasteImageSavesFolderBmpAndShowsIt) {
     const QImage shown = w.ImageFolder->grab().toImage();
     const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() / 2);
     EXPECT_TRUE(middle.blue() > 200 && middle.red() < 60) << middle.name().toStdString();
+
+    // A picture file dropped on the cover takes its place.
+    QImage yellow(30, 30, QImage::Format_RGB32);
+    yellow.fill(Qt::yellow);
+    const QString dropped = dir.filePath("dropped.bmp");
+    ASSERT_TRUE(yellow.save(dropped, "BMP"));
+    const auto drop = [&](const QString& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(w.pnImage, &enter);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(w.pnImage, &event);
+    };
+    drop(dropped);
+    EXPECT_EQ(QImage(record + "/Folder.bmp", "BMP").pixelColor(15, 15), QColor(Qt::yellow));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    // A file that is no picture is reported and changes nothing.
+    WriteFile(dir.filePath("bad.jpg"), "not a picture");
+    drop(dir.filePath("bad.jpg"));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(QImage(record + "/Folder.bmp", "BMP").pixelColor(15, 15), QColor(Qt::yellow));
+    errors.clear();
 
     // A cover that cannot be written is reported; the earlier file stays whole.
     const QByteArray before = ReadFile(record + "/Folder.bmp");
