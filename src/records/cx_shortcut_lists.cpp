@@ -34,6 +34,13 @@ TDateTime CreationDate(const QString& path) {
     return st ? FileTimeToDate(st->CreationTime) : 0;
 }
 
+bool IsCoverPictureName(const QString& name) {
+    const QString suffix = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1).toLower();
+    return name.contains(QLatin1Char('.')) &&
+           (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ||
+            suffix == QLatin1String("gif") || suffix == QLatin1String("bmp"));
+}
+
 QString Refusal(const QString& why) {
     return QStringLiteral("The new music list is not rebuilt: %1").arg(why);
 }
@@ -115,11 +122,24 @@ QString NewMusicDirProblem(const QString& root, const QString& newMusicDir,
     if (!own->IsDirectory)
         return Refusal(QStringLiteral("\"%1\" is not a folder").arg(folder));
     TDirReader reader(QFile::encodeName(AddBackslash(folder)));
-    while (reader.Next())
-        if (!IsHiddenName(reader.Name()) && reader.IsDirectory())
+    while (reader.Next()) {
+        const char* name = reader.Name();
+        if (IsHiddenName(name))
+            continue;
+        const QString text = QFile::decodeName(name);
+        if (reader.IsDirectory())
             return Refusal(QStringLiteral("the new music folder \"%1\" holds folders of the "
                                           "collection (\"%2\")")
-                               .arg(folder, QFile::decodeName(reader.Name())));
+                               .arg(folder, text));
+        // Besides its shortcuts the list may hold a cover of its own, nothing else.
+        const auto st = FileStatus(AddBackslash(folder) + text, false);
+        const bool shortcut =
+            st && (st->IsSymLink || text.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive));
+        if (!shortcut && !IsCoverPictureName(text))
+            return Refusal(QStringLiteral("the new music folder \"%1\" holds files that are not "
+                                          "shortcuts (\"%2\")")
+                               .arg(folder, text));
+    }
     return QString();
 }
 

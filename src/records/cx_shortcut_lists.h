@@ -17,7 +17,8 @@
 // Why the new-music folder name cannot be used under root, or empty when it
 // can.  Refused: an empty name, ".", "..", a name holding "/" (a path), the
 // bookmark folder's name, a folder that is a link (it may lead anywhere) and
-// an existing folder that holds real sub-folders (part of the collection).
+// an existing folder that holds real sub-folders or files other than
+// shortcuts and cover pictures (part of the collection).
 QString NewMusicDirProblem(const QString& root, const QString& newMusicDir,
                            const QString& bookmarkDir);
 

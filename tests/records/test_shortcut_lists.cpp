@@ -148,7 +148,13 @@ TEST_F(NewMusicTest, HostileFolderNamesRemoveNothing) {
     Link(Path("Outside"), "Music/Elsewhere");
     Link(Path("Music/A"), "Music/Root link.lnk");
     Link(Path("Music/A"), "Music/A/Artist link.lnk");
-    const QStringList before = Entries(root) + Entries(Path("Outside")) + Entries(root + "/A");
+    MakeDir("Music/Song");
+    Write("Music/Song/01 song.mp3");
+    const auto everything = [&] {
+        return Entries(root) + Entries(Path("Outside")) + Entries(root + "/A") +
+               Entries(root + "/Song");
+    };
+    const QStringList before = everything();
 
     const struct {
         QString dir;
@@ -163,6 +169,7 @@ TEST_F(NewMusicTest, HostileFolderNamesRemoveNothing) {
         {Path("Outside"), "a full path outside the root"},
         {"Elsewhere", "a link leading outside"},
         {"A", "a folder holding records"},
+        {"Song", "a record folder"},
         {"bookmark", "the bookmark folder"},
     };
     for (const auto& c : cases) {
@@ -172,7 +179,7 @@ TEST_F(NewMusicTest, HostileFolderNamesRemoveNothing) {
             EXPECT_TRUE(r.Made.empty()) << c.why;
         }
     }
-    EXPECT_EQ(Entries(root) + Entries(Path("Outside")) + Entries(root + "/A"), before);
+    EXPECT_EQ(everything(), before);
     EXPECT_FALSE(QFileInfo::exists(root + "/bookmark"));
 }
 
