@@ -180,6 +180,8 @@ TEST_F(ShortcutListsWindowTest, DeleteOnAShortcutNodeTrashesTheShortcut) {
     const QModelIndex gone = Node({"Bookmark", "Gone - Record"});
     ASSERT_TRUE(gone.isValid());
     EXPECT_EQ(gone.data(Qt::ToolTipRole).toString(), "missing");
+    EXPECT_TRUE(gone.data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(Node({"Bookmark", "Mine"}).data(Qt::ForegroundRole).isValid());
     EXPECT_EQ(w.VSTModel->NodeFromIndex(gone)->Data.ImageIndex, fiNestedFolder);
     EXPECT_EQ(Node({"Bookmark", "Mine"}).data(Qt::ToolTipRole).toString(), record);
 
