@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
@@ -262,13 +263,24 @@ TEST_F(ShortcutListsWindowTest, CoverSearchOpensTheSearchShortcut) {
     TFrmCrateboxMain& w = Open();
     RecordingShell shell;
     TScopedShellServices scoped(shell);
+    // This test's own temporary folder, so that runs side by side never share the file.
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    const bool hadTemp = qEnvironmentVariableIsSet("TMPDIR");
+    qputenv("TMPDIR", dir.path().toUtf8());
+    const auto restore = qScopeGuard([&] {
+        if (hadTemp)
+            qputenv("TMPDIR", oldTemp);
+        else
+            qunsetenv("TMPDIR");
+    });
+    ASSERT_EQ(QDir::tempPath(), dir.path());
     w.SearchImage = "https://images.example.org/images?q=";
     FocusPath({"A", "Artist A", "1999 - First Record"});
     QTest::mouseDClick(w.pnImage, Qt::LeftButton, {}, QPoint(2, 2));
     ASSERT_EQ(shell.Opened.size(), 1);
     const QString address = "https://images.example.org/images?q=Artist%20A%20First%20Record";
     EXPECT_EQ(shell.Opened.first().toString(QUrl::FullyEncoded), address);
-    EXPECT_EQ(ReadFile(QDir::tempPath() + "/Tralusearch.url"),
+    EXPECT_EQ(ReadFile(dir.path() + "/Tralusearch.url"),
               "[DEFAULT]\r\nBASEURL=" + address.toUtf8() +
                   "\r\n[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n");
     w.cmImageSearch->trigger();
