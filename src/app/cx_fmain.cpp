@@ -104,10 +104,13 @@ void TFrmCrateboxMain::FormCreate() {
     ReadSettings();
     if (_lbPlaying)
         _lbPlaying->clear();
-    if (!MusicRoot.isEmpty() && QDir(MusicRoot).exists())
+    if (!MusicRoot.isEmpty() && QDir(MusicRoot).exists()) {
         BuildTree(MusicRoot);
-    else
+        if (NewsUpdateOnStart)
+            RunGuarded([this] { BuildNewMusicList(false); });
+    } else {
         BuildTree(QStringLiteral("/"));
+    }
     _pnToolbarRoot->show();
 }
 

@@ -258,6 +258,27 @@ public:
     std::unique_ptr<TRecordInfo> RecordInfo;
     // (record panel area: add further members here)
 
+    // --- new-music list, bookmarks, cover search and paste
+    //     (cx_fmain_shortcuts.cpp) ---------------------------------------------
+    void BuildShortcutsArea(); // menu items and wiring
+    void cmNewsClick();
+    // Rebuilds the new-music folder; refused names are reported, a walk
+    // stopped by closing the window changes nothing.
+    void BuildNewMusicList(bool showProgress);
+    void _sbBookmarkItClick();
+    void ImageFolderDblClick();
+    void PopupMenuImagePopup();
+    void cmPasteImageClick();
+    // Stores a picture as the current record's "Folder.bmp" and shows it.
+    void SaveCoverPicture(const QImage& picture);
+    // Picture files dropped on the cover.
+    void ImageFolderDropFiles(const QStringList& files);
+    // A folder was renamed in Tralu: the shortcuts of the new-music and
+    // bookmark folders follow it, and so do their nodes.
+    void FolderRenamed(const QString& oldPath, const QString& newPath);
+    QAction* cmImageSearch = nullptr;
+    QAction* cmPasteImage = nullptr;
+
     // --- Records tab: grid of covers (cx_fmain_records.cpp) -----------------
     void RefreshRecordsGrid(bool force);
     void tsRecordsShow();

@@ -147,7 +147,5 @@ void TFrmCrateboxMain::BuildDesign() {
     connect(cmParameters, &QAction::triggered, this,
             Guarded([this](bool) { cmParametersClick(); }));
     BuildTreeArea();
-    // Actions of later areas stay disabled until their handlers exist.
-    for (QAction* pending : {cmNews})
-        pending->setEnabled(false);
+    BuildShortcutsArea();
 }

@@ -293,8 +293,10 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
     ShowRecordInfo();
     RefreshTagsGrid();
 
-    _sbBookmarkIt->setText(StringList().Get(Cratebox_str::BookmarkIt));
-    _sbBookmarkIt->setProperty("Tag", 0);
+    const bool bookmarked = PathOverride.isEmpty() && FocusedNodeIsBookmarked();
+    _sbBookmarkIt->setText(
+        StringList().Get(bookmarked ? Cratebox_str::RemoveBookmark : Cratebox_str::BookmarkIt));
+    _sbBookmarkIt->setProperty("Tag", bookmarked ? -1 : 0);
 
     if (Songs.isEmpty()) {
         ClearRecordPanel();
