@@ -60,6 +60,12 @@ quint8 TrackFromText(const QString& text) {
     return static_cast<quint8>(value & 0xFF);
 }
 
+bool TrackTextTooLarge(const QString& text) {
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    return ok && value > 255;
+}
+
 int GenreItemOfIndex(int genreIndex) {
     return genreIndex >= 0 && genreIndex < kGenreItemCount - 1 ? genreIndex + 1 : 0;
 }

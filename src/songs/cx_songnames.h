@@ -37,6 +37,9 @@ QString TitleFromFileName(const QString& fileName);
 // The track number typed into a track edit: 0 when the text is no valid
 // integer or is 0 or below, else its low 8 bits.
 quint8 TrackFromText(const QString& text);
+// True when the text of a track edit is a number above 255, which no tag
+// can hold.
+bool TrackTextTooLarge(const QString& text);
 
 // The ID3v1 genre list: item 0 is empty, item k is genre k - 1.
 inline constexpr int kGenreItemCount = 149;

@@ -116,6 +116,11 @@ TTagRenameRun RenameSongsFromTags(TID3v1& v1, TID3v2& v2, const QString& folder,
             run.Stopped = true;
             break;
         }
+        // Other formats carry no ID3 tags: left alone, but they keep their
+        // place, so that a song without a track is numbered by its
+        // position among all the songs.
+        if (!IsMpegAudioFile(songs[i]))
+            continue;
         const QString path = SongPath(folder, songs[i]);
         const TTagName name = TagNameOfSong(v1, v2, path, i);
         if (name.Result == TTagName::Unreadable) {

@@ -202,6 +202,14 @@ TEST_F(RecordPanelTest, AddTagFromTheListAndWithEnter) {
     contexte->WriteStrings(QStringList{"live", "ROCK", "pop"}, "TagsList");
     TFrmCrateboxMain& w = Open();
     ShowOnMusicTab(record);
+    // The list is sorted, in the order of the search filters.
+    QStringList listed, filter;
+    for (int i = 0; i < w.cbTagsList->count(); ++i)
+        listed << w.cbTagsList->itemText(i);
+    for (int i = 0; i < w.cbTagsFilter->count(); ++i)
+        filter << w.cbTagsFilter->itemText(i);
+    EXPECT_EQ(listed, (QStringList{"live", "pop", "ROCK"}));
+    EXPECT_EQ(listed, filter);
     const auto choose = [&](const char* tag) {
         w.cbTagsList->setCurrentIndex(w.cbTagsList->findText(tag));
     };

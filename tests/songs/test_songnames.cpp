@@ -92,10 +92,17 @@ TEST(SongNames, TitlesTracksAndGenres) {
     for (const auto& [name, title] : titles)
         EXPECT_EQ(TitleFromFileName(QString::fromUtf8(name)), QString::fromUtf8(title)) << name;
 
-    const std::pair<const char*, int> tracks[] = {{"7", 7},   {"07", 7}, {"0", 0},    {"-3", 0},
-                                                  {"abc", 0}, {"", 0},   {"300", 44}, {"7a", 0}};
-    for (const auto& [text, track] : tracks)
-        EXPECT_EQ(TrackFromText(QString::fromUtf8(text)), track) << text;
+    const struct {
+        const char* text;
+        int track;
+        bool tooLarge;
+    } tracks[] = {{"7", 7, false},   {"07", 7, false},  {"0", 0, false},     {"-3", 0, false},
+                  {"abc", 0, false}, {"", 0, false},    {"123", 123, false}, {"255", 255, false},
+                  {"256", 0, true},  {"300", 44, true}, {"999", 231, true},  {"7a", 0, false}};
+    for (const auto& t : tracks) {
+        EXPECT_EQ(TrackFromText(QString::fromUtf8(t.text)), t.track) << t.text;
+        EXPECT_EQ(TrackTextTooLarge(QString::fromUtf8(t.text)), t.tooLarge) << t.text;
+    }
 
     const std::pair<int, int> items[] = {{0, 1},   {17, 18}, {147, 148},
                                          {148, 0}, {200, 0}, {255, 0}};
