@@ -168,6 +168,8 @@ void TFrmCrateboxMain::BuildMusicTab() {
     btPlaySong = Named(new QPushButton(QStringLiteral("Play song"), tsMusic), "btPlaySong");
     btEnqueueSong =
         Named(new QPushButton(QStringLiteral("Enqueue song"), tsMusic), "btEnqueueSong");
+    btPlaySong->setEnabled(false);
+    btEnqueueSong->setEnabled(false);
     songRow->addWidget(btPlaySong);
     songRow->addWidget(btEnqueueSong);
     songRow->addStretch(1);
@@ -308,12 +310,13 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
     const QString parent = slash > 0 ? path.left(slash) : QString();
     _lbAuteur->SetCaption(parent.mid(parent.lastIndexOf(QLatin1Char('/')) + 1));
     _lbDisque->SetCaption(path.mid(slash + 1));
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             edRecordRelease, edTags, BtAddTag, btSameTag, cbTagsList, edRecordRip, btPlayDir,
-             btEnqueue, btEnqueueSong, btPlaySong, _sbBookmarkIt, btShowLike})
+    // The play and enqueue buttons stay disabled until the window drives the
+    // player: a button that does nothing must not look live.
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{edRecordRelease, edTags, BtAddTag, btSameTag, cbTagsList,
+                                         edRecordRip, _sbBookmarkIt, btShowLike})
         if (control)
             control->setEnabled(true);
-    SetPlayMenuEnabled(true);
     // The selected song's tags last: a tag that cannot be read is reported
     // without leaving the panel half filled.
     DrawGridTagsClick();
