@@ -416,6 +416,9 @@ void TFrmCrateboxMain::SaveID3v2FromEdits(const QString& path) {
     TakeTagFields(*ID3v2Tag, ID3v2Edits(*this), ID3V2_TrackEdit);
     ID3v2Tag->SetGenre(ToTag(ID3V2_GenreEdit->text()));
     WriteTagOrRaise(*ID3v2Tag, path);
+    // The tag as written: a 2.2 tag has become 2.3, and the size changed.
+    ID3V2_TagVersionValue->setText(QStringLiteral("2.%1").arg(ID3v2Tag->Version()));
+    ID3V2_SizeValue->setText(QString::number(ID3v2Tag->TagSize()));
 }
 
 void TFrmCrateboxMain::RemoveID3v1(const QString& path) {

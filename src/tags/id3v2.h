@@ -1,21 +1,36 @@
 #pragma once
 // The ID3v2 tag at the start of an MP3 file, as the tag editor uses it:
 // title, artist, album, track, year, genre and comment.  Tags of versions
-// 2.2, 2.3 and 2.4 are read; writing produces a 2.3 tag that keeps every
-// frame of the old tag the editor does not manage (covers, lyrics, ...).
+// 2.2, 2.3 and 2.4 are read.  Writing changes only what the fields change:
+// every frame of a field that still reads as the old tag does is written
+// back exactly as it was, and so is every frame the editor does not manage
+// (covers, lyrics, ...).  A 2.4 tag stays 2.4, a 2.3 tag 2.3; a 2.2 tag
+// becomes 2.3 with its frames under their 2.3 names; a new tag is 2.3.
 // Texts are held as UTF-8.  No operation raises; each reports success.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+namespace tags::id3v2 {
+struct Header;
+}
+
 // The track number of a TRCK text: the integer before the first "/", its
 // low 8 bits; 0 when there is none ("7/12" -> 7, "300" -> 44).
 std::uint8_t ParseTrackNumber(std::string_view text);
 // The genre of a TCON text: leading references in parentheses ("(17)",
-// "(RX)") are dropped ("(17)Rock" -> "Rock"); a reference alone gives the
-// name it stands for ("(17)" -> "Rock").
+// "(RX)") are dropped ("(17)Rock" -> "Rock"); references alone give the
+// name the first one stands for ("(17)(18)" -> "Rock"), and so does a bare
+// number ("17" -> "Rock").
 std::string ParseGenreText(std::string_view text);
+// The TRCK text for `track` in place of `oldText`: its total and its
+// leading zeros kept ("3/12" -> "4/12", "03" -> "04").
+std::string RenderTrackText(std::uint8_t track, std::string_view oldText);
+// The TDRC text for `year` in place of `oldText`: a four-digit year
+// replaces the year of a fuller time and keeps the rest ("2001-05-06" ->
+// "2002-05-06"); anything else stands alone.
+std::string RenderRecordingTime(std::string_view year, std::string_view oldText);
 
 class TID3v2 {
 public:
@@ -58,16 +73,19 @@ public:
     bool ReadTag(const std::string& fileName);
     // The same over the bytes of a whole file (or its start) held in memory.
     bool ReadFromBuffer(std::string_view fileBytes);
-    // Replaces the file's tag (or puts one in front of a file without) by a
-    // 2.3 tag made from the fields and the old tag's other frames.
+    // Replaces the file's tag (or puts one in front of a file without) by
+    // the old tag with the fields as the object holds them (RenderTag).
+    // Then HasTag, Version and TagSize describe the tag written.
     bool WriteTag(const std::string& fileName);
     // Rewrites the file without its tag; false when it has none.
     bool RemoveTag(const std::string& fileName);
 
-    // The new tag: header, the seven frames (text in ISO-8859-1 when it
-    // fits, else UTF-16), then the frames of `oldTag` (a whole old tag,
-    // header included, or empty) that the fields do not replace.  False when
-    // the result would be too large for a tag.
+    // The new tag made from `oldTag` (a whole old tag, header included, or
+    // empty): its frames in their order, a field that differs from what the
+    // old tag reads re-rendered in its own frame (its encoding kept when it
+    // can hold the text, the other values of a list kept), frames of fields
+    // the old tag lacked in front (ISO-8859-1 when the text fits, else
+    // UTF-16).  No padding.  False when the result would be too large.
     bool RenderTag(std::string_view oldTag, std::string& out) const;
 
     // Rewrites the file as `newTag` (nothing when null) followed by its
@@ -78,7 +96,7 @@ public:
     static bool ReplaceTagInFile(const std::string& fileName, const std::string* newTag);
 
 private:
-    void ReadFields(std::uint8_t version, std::uint8_t flags, std::string_view body);
+    void ReadFields(const tags::id3v2::Header& header, std::string_view body);
 
     bool hasTag_ = false;
     std::uint8_t version_ = 0;

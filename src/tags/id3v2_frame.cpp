@@ -2,8 +2,7 @@
 
 #include "tags/tag_text.h"
 
-#include <algorithm>
-#include <iterator>
+#include <utility>
 
 namespace tags::id3v2 {
 
@@ -84,14 +83,36 @@ std::uint8_t ChooseEncoding(std::string_view utf8) {
     return FitsLatin1(utf8) ? kLatin1 : kUtf16;
 }
 
+std::uint8_t KeepEncoding(std::uint8_t version, std::uint8_t wanted,
+                          const std::vector<std::string_view>& texts) {
+    bool latin1 = true;
+    // Without a mark of their own, UTF-16BE and UTF-8 texts that start with
+    // U+FEFF or U+FFFE would lose it to the reader, who takes it for one.
+    bool markFirst = false;
+    for (std::string_view t : texts) {
+        latin1 = latin1 && FitsLatin1(t);
+        markFirst =
+            markFirst || t.substr(0, 3) == "\xEF\xBB\xBF" || t.substr(0, 3) == "\xEF\xBF\xBE";
+    }
+    if (wanted == kUtf16 ||
+        (version == 4 && !markFirst && (wanted == kUtf16BE || wanted == kUtf8)) ||
+        (wanted == kLatin1 && latin1))
+        return wanted;
+    return latin1 ? kLatin1 : kUtf16;
+}
+
 std::string EncodeString(std::uint8_t encoding, std::string_view utf8, bool terminate) {
-    if (encoding == kUtf16) {
-        std::string out = "\xFF\xFE" + Utf8ToUtf16LE(utf8);
+    if (encoding == kUtf16 || encoding == kUtf16BE) {
+        std::string units = Utf8ToUtf16LE(utf8);
+        if (encoding == kUtf16BE)
+            for (std::size_t i = 0; i + 1 < units.size(); i += 2)
+                std::swap(units[i], units[i + 1]);
+        std::string out = encoding == kUtf16 ? "\xFF\xFE" + units : units;
         if (terminate)
             out.append(2, '\0');
         return out;
     }
-    std::string out = Utf8ToLatin1(utf8);
+    std::string out = encoding == kUtf8 ? SanitizeUtf8(utf8) : Utf8ToLatin1(utf8);
     if (terminate)
         out += '\0';
     return out;
@@ -109,6 +130,38 @@ std::string RenderTextFrame(std::string_view utf8) {
     return static_cast<char>(encoding) + EncodeString(encoding, utf8, false);
 }
 
+std::vector<std::string> ParseTextValues(std::string_view data) {
+    std::vector<std::string> values;
+    if (data.empty())
+        return values;
+    for (DecodedString& s : DecodeStrings(Byte(data, 0), data.substr(1, kMaxTextFrameData)))
+        values.push_back(std::move(s.text));
+    while (!values.empty() && values.back().empty())
+        values.pop_back();
+    return values;
+}
+
+std::string RenderTextValues(std::uint8_t encoding, const std::vector<std::string>& values) {
+    std::string out(1, static_cast<char>(encoding));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out += EncodeString(encoding, values[i], i + 1 < values.size());
+    return out;
+}
+
+std::string ReplaceFirstTextValue(std::uint8_t version, std::string_view data,
+                                  std::string_view utf8) {
+    std::vector<std::string> values = ParseTextValues(data);
+    if (values.empty())
+        values.emplace_back();
+    values.front() = std::string(utf8);
+    return RenderTextValues(KeepEncoding(version, EncodingOf(data), {values.begin(), values.end()}),
+                            values);
+}
+
+std::uint8_t EncodingOf(std::string_view data) {
+    return data.empty() ? std::uint8_t(kLatin1) : Byte(data, 0);
+}
+
 bool ParseCommentFrame(std::string_view data, CommentFrame& out) {
     out = CommentFrame{};
     if (data.size() < 4 || !IsKnownEncoding(Byte(data, 0)))
@@ -124,10 +177,11 @@ bool ParseCommentFrame(std::string_view data, CommentFrame& out) {
 }
 
 std::string RenderCommentFrame(const CommentFrame& comment) {
-    const std::uint8_t encoding =
-        ChooseEncoding(comment.description) == kLatin1 && ChooseEncoding(comment.text) == kLatin1
-            ? kLatin1
-            : kUtf16;
+    return RenderCommentFrame(comment,
+                              KeepEncoding(3, kLatin1, {comment.description, comment.text}));
+}
+
+std::string RenderCommentFrame(const CommentFrame& comment, std::uint8_t encoding) {
     std::string language = Utf8ToLatin1(comment.language).substr(0, 3);
     language.resize(3, ' ');
     return static_cast<char>(encoding) + language +
@@ -147,67 +201,6 @@ std::string RenderFrameV23(std::string_view id, std::string_view data, std::uint
     out += static_cast<char>(formatFlags);
     out += data;
     return out;
-}
-
-namespace {
-
-// Re-encodes `count` strings (all when count is 0) from `pos`, each
-// terminated except a last one that had none; the bytes after them stay.
-void ReencodeStrings(std::string& data, std::size_t pos, std::uint8_t from, std::size_t count) {
-    std::string_view rest = std::string_view(data).substr(pos);
-    std::string out;
-    std::size_t used = 0;
-    for (std::size_t n = 0; (count == 0 || n < count) && used < rest.size(); ++n) {
-        const DecodedString s = DecodeString(from, rest.substr(used));
-        out += EncodeString(kUtf16, s.text, s.terminated);
-        used += s.consumed;
-        if (!s.terminated)
-            break;
-    }
-    data = data.substr(0, pos) + out + std::string(rest.substr(used));
-}
-
-} // namespace
-
-bool ReencodeForV23(std::string_view id, std::string& data) {
-    // Only these frames start with an encoding byte; the data of the others
-    // is carried as it is.
-    static constexpr std::string_view kWithEncoding[] = {"COMM", "USLT", "WXXX", "APIC", "GEOB",
-                                                         "SYLT", "USER", "OWNE", "COMR", "IPLS"};
-    const bool hasEncoding = (id.size() == 4 && id[0] == 'T') ||
-                             std::find(std::begin(kWithEncoding), std::end(kWithEncoding), id) !=
-                                 std::end(kWithEncoding);
-    if (data.empty() || !hasEncoding)
-        return true;
-    const std::uint8_t encoding = Byte(data, 0);
-    if (encoding != kUtf16BE && encoding != kUtf8)
-        return true;
-    bool ok = false;
-    std::string out = data;
-    out[0] = static_cast<char>(kUtf16);
-    if (id.size() == 4 && id[0] == 'T') {
-        // Text frames: every string of the list; TXXX: description and value.
-        ReencodeStrings(out, 1, encoding, 0);
-        ok = true;
-    } else if (id == "COMM" || id == "USLT") {
-        ok = data.size() >= 4;
-        if (ok)
-            ReencodeStrings(out, 4, encoding, 2);
-    } else if (id == "WXXX") {
-        // The description only; the address is ISO-8859-1 in every version.
-        ReencodeStrings(out, 1, encoding, 1);
-        ok = true;
-    } else if (id == "APIC") {
-        // Encoding, MIME type (ISO-8859-1, zero-terminated), picture type,
-        // description, picture data.
-        const std::size_t mimeEnd = data.find('\0', 1);
-        ok = mimeEnd != std::string::npos && mimeEnd + 1 < data.size();
-        if (ok)
-            ReencodeStrings(out, mimeEnd + 2, encoding, 1);
-    }
-    if (ok)
-        data = std::move(out);
-    return ok;
 }
 
 } // namespace tags::id3v2

@@ -42,14 +42,30 @@ std::vector<DecodedString> DecodeStrings(std::uint8_t encoding, std::string_view
 
 // ISO-8859-1 when every character fits it, else UTF-16 with byte-order mark.
 std::uint8_t ChooseEncoding(std::string_view utf8);
-// `utf8` in `encoding` (0 or 1; UTF-16 starts with the mark FF FE), with a
-// terminator when `terminate`.
+// The encoding a rewritten frame of a tag of `version` (3 or 4) uses for
+// `texts`: `wanted` (the encoding the frame had) when that version knows it
+// and it holds the texts so that they read back the same, else ISO-8859-1
+// when they fit it, else UTF-16 with byte-order mark.
+std::uint8_t KeepEncoding(std::uint8_t version, std::uint8_t wanted,
+                          const std::vector<std::string_view>& texts);
+// `utf8` in `encoding` (UTF-16 starts with the mark FF FE; UTF-16BE has
+// none), with a terminator when `terminate`.
 std::string EncodeString(std::uint8_t encoding, std::string_view utf8, bool terminate);
 
 // Text frame data: encoding byte, then the text.  Parsing gives the first
 // string (empty for an unknown encoding); rendering writes no terminator.
 std::string ParseTextFrame(std::string_view data);
 std::string RenderTextFrame(std::string_view utf8);
+// The values of a text frame (a list in 2.4: strings separated by
+// terminators), empty trailing ones left out.
+std::vector<std::string> ParseTextValues(std::string_view data);
+// A list of values in `encoding`, the last one without terminator.
+std::string RenderTextValues(std::uint8_t encoding, const std::vector<std::string>& values);
+// Text frame data (of a tag of `version`) with its first value replaced by
+// `utf8` and the other values kept, in the frame's encoding when it can
+// hold them.
+std::string ReplaceFirstTextValue(std::uint8_t version, std::string_view data,
+                                  std::string_view utf8);
 
 // Comment frame data: encoding byte, three language letters, description,
 // terminator, text.
@@ -60,15 +76,13 @@ struct CommentFrame {
 };
 bool ParseCommentFrame(std::string_view data, CommentFrame& out);
 std::string RenderCommentFrame(const CommentFrame& comment);
+std::string RenderCommentFrame(const CommentFrame& comment, std::uint8_t encoding);
+// The encoding byte of frame data, or kLatin1 for empty data.
+std::uint8_t EncodingOf(std::string_view data);
 
 // A whole ID3v2.3 frame: identifier, 32-bit big-endian size, two flag
 // bytes, data.
 std::string RenderFrameV23(std::string_view id, std::string_view data, std::uint8_t statusFlags = 0,
                            std::uint8_t formatFlags = 0);
-
-// Re-encodes the strings of a frame whose data starts with an encoding
-// byte, for ID3v2.3: encodings 2 and 3 become 1, other data is kept.  False
-// when the layout of the frame is not known and its encoding is 2 or 3.
-bool ReencodeForV23(std::string_view id, std::string& data);
 
 } // namespace tags::id3v2

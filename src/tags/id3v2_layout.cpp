@@ -33,23 +33,11 @@ bool IsFrameId(std::string_view id) {
 constexpr std::uint8_t kV24Grouping = 0x40;
 constexpr std::uint8_t kV24Compression = 0x08;
 constexpr std::uint8_t kV24Encryption = 0x04;
-constexpr std::uint8_t kV24Unsynchronisation = 0x02;
 constexpr std::uint8_t kV24DataLength = 0x01;
 // v2.3 frame flags.
 constexpr std::uint8_t kV23Compression = 0x80;
 constexpr std::uint8_t kV23Encryption = 0x40;
 constexpr std::uint8_t kV23Grouping = 0x20;
-
-constexpr std::array<std::string_view, 74> kV23Ids = {
-    "AENC", "APIC", "COMM", "COMR", "ENCR", "EQUA", "ETCO", "GEOB", "GRID", "IPLS", "LINK",
-    "MCDI", "MLLT", "OWNE", "PCNT", "POPM", "POSS", "PRIV", "RBUF", "RVAD", "RVRB", "SYLT",
-    "SYTC", "TALB", "TBPM", "TCOM", "TCON", "TCOP", "TDAT", "TDLY", "TENC", "TEXT", "TFLT",
-    "TIME", "TIT1", "TIT2", "TIT3", "TKEY", "TLAN", "TLEN", "TMED", "TOAL", "TOFN", "TOLY",
-    "TOPE", "TORY", "TOWN", "TPE1", "TPE2", "TPE3", "TPE4", "TPOS", "TPUB", "TRCK", "TRDA",
-    "TRSN", "TRSO", "TSIZ", "TSRC", "TSSE", "TXXX", "TYER", "UFID", "USER", "USLT", "WCOM",
-    "WCOP", "WOAF", "WOAR", "WOAS", "WORS", "WPAY", "WPUB", "WXXX",
-};
-static_assert(std::is_sorted(kV23Ids.begin(), kV23Ids.end()));
 
 // Where a 2.4 frame of the given size would end, and whether a frame (or
 // padding, or the end of the body) could start there.
@@ -203,63 +191,126 @@ std::optional<std::string> FrameContent(std::uint8_t version, std::uint8_t tagFl
         if (data.size() < extra)
             return std::nullopt;
         data.remove_prefix(extra);
-        if ((frame.formatFlags & kV24Unsynchronisation) || (tagFlags & kFlagUnsynchronisation))
+        if ((frame.formatFlags & kFrameUnsynchronisation) || (tagFlags & kFlagUnsynchronisation))
             return RemoveUnsynchronisation(data);
         return std::string(data);
     }
     return std::string(data);
 }
 
-std::string CanonicalFrameId(std::string_view id) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kV22 = {{
-        {"TT2", "TIT2"},
-        {"TP1", "TPE1"},
-        {"TAL", "TALB"},
-        {"TRK", "TRCK"},
-        {"TYE", "TYER"},
-        {"TCO", "TCON"},
-        {"COM", "COMM"},
-        {"PIC", "APIC"},
-    }};
-    for (const auto& [from, to] : kV22)
-        if (id == from)
-            return std::string(to);
-    return std::string(id);
+std::string Unsynchronise(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 64);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        out += bytes[i];
+        if (Byte(bytes, i) == 0xFF &&
+            (i + 1 == bytes.size() || Byte(bytes, i + 1) == 0 || Byte(bytes, i + 1) >= 0xE0))
+            out += '\0';
+    }
+    return out;
 }
 
-bool IsV23FrameId(std::string_view id) {
-    return std::binary_search(kV23Ids.begin(), kV23Ids.end(), id);
+std::string RenderFrame(std::uint8_t version, std::string_view id, std::string_view data,
+                        std::uint8_t statusFlags, std::uint8_t formatFlags) {
+    const auto size = static_cast<std::uint32_t>(data.size());
+    std::string out(id.substr(0, 4));
+    if (version == 4) {
+        // Frames never exceed the 28 bits a tag size has.
+        EncodeSyncSafe(size & 0x0FFFFFFF, out);
+    } else {
+        out += static_cast<char>(size >> 24);
+        out += static_cast<char>(size >> 16);
+        out += static_cast<char>(size >> 8);
+        out += static_cast<char>(size);
+    }
+    out += static_cast<char>(statusFlags);
+    out += static_cast<char>(formatFlags);
+    out += data;
+    return out;
 }
 
-std::optional<std::string> ConvertFrameToV23(std::uint8_t version, std::uint8_t tagFlags,
-                                             const Frame& frame) {
-    if (version == 3)
-        return frame.raw;
-    if (version != 4 || !IsV23FrameId(frame.id))
-        return std::nullopt;
-    if ((frame.formatFlags & (kV24Compression | kV24Encryption | kV24Unsynchronisation)) ||
-        (tagFlags & kFlagUnsynchronisation))
-        return std::nullopt;
-    std::string_view data = frame.data;
-    std::string group;
-    if (frame.formatFlags & kV24Grouping) {
-        if (data.empty())
-            return std::nullopt;
-        group = std::string(data.substr(0, 1));
-        data.remove_prefix(1);
+namespace {
+
+// ID3v2.2 identifiers and the ID3v2.3 frames with the same layout.  The
+// sort-order frames are not in ID3v2.3 itself; iTunes writes them in both
+// versions and every reader knows them.  Not here, so dropped: CRM
+// (encrypted meta frame) and LNK (links to 2.2 identifiers).
+constexpr std::array<std::pair<std::string_view, std::string_view>, 67> kV22Ids = {{
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"EQU", "EQUA"},
+    {"ETC", "ETCO"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
+    {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"},
+    {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"},
+    {"TCP", "TCMP"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"},
+    {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"},
+    {"TMT", "TMED"}, {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"},
+    {"TOT", "TOAL"}, {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"},
+    {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"},
+    {"TS2", "TSO2"}, {"TSA", "TSOA"}, {"TSC", "TSOC"}, {"TSI", "TSIZ"}, {"TSP", "TSOP"},
+    {"TSS", "TSSE"}, {"TST", "TSOT"}, {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"},
+    {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"},
+    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"},
+    {"WPB", "WPUB"}, {"WXX", "WXXX"},
+}};
+
+// The MIME type of a 2.2 picture's three-letter image format.
+std::string PictureMimeType(std::string_view format) {
+    std::string lower;
+    for (char c : format) {
+        if (c == '\0' || c == ' ')
+            break;
+        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    if (frame.formatFlags & kV24DataLength) {
-        if (data.size() < 4)
-            return std::nullopt;
-        data.remove_prefix(4);
-    }
-    std::string content(data);
-    if (!ReencodeForV23(frame.id, content))
+    if (lower == "-->")
+        return lower; // the picture is a link
+    if (lower == "jpg")
+        return "image/jpeg";
+    if (lower.empty())
+        return "image/";
+    return "image/" + lower;
+}
+
+} // namespace
+
+std::optional<Frame> FrameFromV22(const Frame& frame) {
+    const auto found = std::find_if(kV22Ids.begin(), kV22Ids.end(),
+                                    [&](const auto& entry) { return entry.first == frame.id; });
+    if (found == kV22Ids.end())
         return std::nullopt;
-    // Status flags: tag alter, file alter and read-only move up one bit.
-    const auto status = static_cast<std::uint8_t>((frame.statusFlags & 0x70) << 1);
-    const std::uint8_t format = group.empty() ? 0 : kV23Grouping;
-    return RenderFrameV23(frame.id, group + content, status, format);
+    Frame out;
+    out.id = std::string(found->second);
+    if (frame.id == "PIC") {
+        // Encoding, image format (3 letters), picture type, description,
+        // data; in 2.3 the format is a MIME type ending in a zero byte.
+        if (frame.data.size() < 5)
+            return std::nullopt;
+        out.data = frame.data.substr(0, 1) + PictureMimeType(frame.data.substr(1, 3)) +
+                   std::string(1, '\0') + frame.data.substr(4);
+    } else {
+        out.data = frame.data;
+    }
+    out.raw = RenderFrame(3, out.id, out.data);
+    return out;
+}
+
+TagFrames LoadTagFrames(const Header& header, std::string_view body) {
+    TagFrames out;
+    if (!header.present || header.version < 2 || header.version > 4)
+        return out;
+    std::vector<Frame> frames = ParseFrames(header.version, header.flags, body);
+    if (header.version == 2) {
+        for (const Frame& frame : frames)
+            if (std::optional<Frame> mapped = FrameFromV22(frame))
+                out.frames.push_back(std::move(*mapped));
+        return out;
+    }
+    out.version = header.version;
+    if (header.version == 4) {
+        out.flags = header.flags & kFlagUnsynchronisation;
+        for (Frame& frame : frames)
+            frame.raw = RenderFrame(4, frame.id, frame.data, frame.statusFlags, frame.formatFlags);
+    }
+    out.frames = std::move(frames);
+    return out;
 }
 
 } // namespace tags::id3v2

@@ -15,6 +15,8 @@ inline constexpr std::size_t kHeaderSize = 10;
 inline constexpr std::uint8_t kFlagUnsynchronisation = 0x80;
 inline constexpr std::uint8_t kFlagExtendedHeader = 0x40; // compression in 2.2
 inline constexpr std::uint8_t kFlagFooter = 0x10;         // 2.4
+// The 2.4 frame format flag: this frame's data is unsynchronised.
+inline constexpr std::uint8_t kFrameUnsynchronisation = 0x02;
 
 struct Header {
     bool present = false; // starts with "ID3"
@@ -58,18 +60,32 @@ std::vector<Frame> ParseFrames(std::uint8_t version, std::uint8_t flags, std::st
 std::optional<std::string> FrameContent(std::uint8_t version, std::uint8_t tagFlags,
                                         const Frame& frame);
 
-// The identifier of an ID3v2.2 frame under its later four-letter name, for
-// the frames the tag objects read ("TT2" -> "TIT2"); other names unchanged.
-std::string CanonicalFrameId(std::string_view id);
+// Applies unsynchronisation: a zero byte goes after every FF that is
+// followed by a zero or by a byte of 0xE0 or more, and after a last FF.
+std::string Unsynchronise(std::string_view bytes);
 
-bool IsV23FrameId(std::string_view id);
+// A whole frame of version 3 (32-bit big-endian size) or 4 (sync-safe
+// size): identifier, size, two flag bytes, data.
+std::string RenderFrame(std::uint8_t version, std::string_view id, std::string_view data,
+                        std::uint8_t statusFlags = 0, std::uint8_t formatFlags = 0);
 
-// The frame in ID3v2.3 form, or nothing when it cannot be carried safely:
-// 2.3 frames come byte for byte; 2.4 frames when ID3v2.3 knows their
-// identifier and they are not compressed, encrypted or unsynchronised
-// (sizes re-encoded, flags mapped, UTF-8 and UTF-16BE text re-encoded as
-// UTF-16); 2.2 frames never.
-std::optional<std::string> ConvertFrameToV23(std::uint8_t version, std::uint8_t tagFlags,
-                                             const Frame& frame);
+// An ID3v2.2 frame as the ID3v2.3 frame that stands for it ("TT2" ->
+// "TIT2", the same data; "PIC" -> "APIC" with the MIME type of its image
+// format), or nothing when ID3v2.3 has no such frame.
+std::optional<Frame> FrameFromV22(const Frame& frame);
+
+// The frames of an existing tag in the form its rewrite keeps them.  A 2.4
+// tag stays 2.4: its frames as stored (a plain size some writers put there
+// becomes sync-safe), `flags` its unsynchronisation flag, which applies to
+// every frame.  A 2.3 tag stays 2.3: its frames as stored once the tag's
+// unsynchronisation is undone.  A 2.2 tag becomes 2.3 through FrameFromV22;
+// frames without a 2.3 counterpart go.  Any other tag gives no frames and
+// version 3.  `body` is what follows the header, as declared.
+struct TagFrames {
+    std::uint8_t version = 3;
+    std::uint8_t flags = 0;
+    std::vector<Frame> frames;
+};
+TagFrames LoadTagFrames(const Header& header, std::string_view body);
 
 } // namespace tags::id3v2

@@ -592,4 +592,79 @@ TEST_F(TagTabsTest, Screenshots) {
     EXPECT_TRUE(w.grab().save(shots + QStringLiteral("/rename.png")));
 }
 
+// Frames of ID3v2.4 (sync-safe sizes) and 2.2, built by hand.
+QByteArray Frame24(const char* id, const QByteArray& data) {
+    const auto n = static_cast<unsigned>(data.size());
+    QByteArray out(id);
+    for (int shift : {21, 14, 7, 0})
+        out += char((n >> shift) & 0x7F);
+    return out + QByteArray(2, '\0') + data;
+}
+QByteArray Frame22(const char* id, const QByteArray& data) {
+    const auto n = static_cast<unsigned>(data.size());
+    return QByteArray(id) + char(n >> 16) + char(n >> 8) + char(n) + data;
+}
+QByteArray Id3Tag(int version, const QByteArray& frames) {
+    const auto n = static_cast<unsigned>(frames.size());
+    QByteArray out = QByteArray("ID3") + char(version) + QByteArray(2, '\0');
+    for (int shift : {21, 14, 7, 0})
+        out += char((n >> shift) & 0x7F);
+    return out + frames;
+}
+QByteArray Latin1Text(const char* text) {
+    return QByteArray(1, '\0') + text;
+}
+
+TEST_F(TagTabsTest, SavingKeepsWhatWasNotEditedAndShowsTheTagWritten) {
+    const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Kept"));
+    const QByteArray picture("\xFF\xD8\xFF\xE0\x00\x10\xFF\xD9", 8);
+    const QByteArray apic24 = Frame24("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + picture);
+    const QByteArray date = Frame24("TDRC", Latin1Text("2001-05-06"));
+    const QString four = MakeSong(record, QStringLiteral("a four.mp3"),
+                                  Id3Tag(4, Frame24("TIT2", Latin1Text("Four")) +
+                                                Frame24("TRCK", Latin1Text("03/12")) + date +
+                                                Frame24("TCON", Latin1Text("(17)(18)")) + apic24) +
+                                      kAudio);
+    const QString two =
+        MakeSong(record, QStringLiteral("b two.mp3"),
+                 Id3Tag(2, Frame22("TT2", Latin1Text("Two")) +
+                               Frame22("PIC", QByteArray("\0JPG\x03\0", 6) + picture)) +
+                     kAudio);
+    TFrmCrateboxMain& w = Open(record);
+    ShowTab(w.tsTag);
+    SelectSong(0);
+    EXPECT_EQ(w.ID3V2_TagVersionValue->text(), "2.4");
+    EXPECT_EQ(w.ID3V2_TrackEdit->text(), "3");
+    EXPECT_EQ(w.ID3V2_YearEdit->text(), "2001");
+    EXPECT_EQ(w.ID3V2_GenreEdit->text(), "Rock");
+
+    // A comment and a track edit: the other frames stay as they were, the
+    // track keeps its total and zeros, the tag stays 2.4.
+    Type(w.ID3V2_CommentEdit, QStringLiteral("Nice"));
+    Type(w.ID3V2_TrackEdit, QStringLiteral("4"));
+    Click(w.btSaveTags);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    const QByteArray comment = Frame24("COMM", QByteArray("\0eng\0Nice", 9));
+    const QByteArray written = Id3Tag(4, comment + Frame24("TIT2", Latin1Text("Four")) +
+                                             Frame24("TRCK", Latin1Text("04/12")) + date +
+                                             Frame24("TCON", Latin1Text("(17)(18)")) + apic24);
+    EXPECT_EQ(Content(four), written + kAudio);
+    EXPECT_EQ(w.ID3V2_TagVersionValue->text(), "2.4");
+    EXPECT_EQ(w.ID3V2_SizeValue->text(), QString::number(written.size()));
+
+    // A 2.2 tag saved as it is: a 2.3 tag with the cover as APIC.
+    SelectSong(1);
+    EXPECT_EQ(w.ID3V2_TagVersionValue->text(), "2.2");
+    Click(w.btSaveTags);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    TID3v2 back;
+    ASSERT_TRUE(back.ReadTag(LocalPath(two)));
+    EXPECT_EQ(back.Version(), 3);
+    EXPECT_EQ(back.Title(), "Two");
+    EXPECT_TRUE(Content(two).contains(QByteArray("APIC")));
+    EXPECT_TRUE(Content(two).contains(QByteArray("image/jpeg\0\x03\0", 13) + picture));
+    EXPECT_EQ(w.ID3V2_TagVersionValue->text(), "2.3");
+    EXPECT_EQ(w.ID3V2_SizeValue->text(), QString::number(back.TagSize()));
+}
+
 } // namespace

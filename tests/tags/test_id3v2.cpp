@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,7 +56,8 @@ TEST(ID3v2, TrackAndGenreTexts) {
     } genres[] = {
         {"(17)Rock", "Rock"},
         {"(17)", "Rock"},
-        {"(4)(17)", "Rock"},
+        {"(4)(17)", "Disco"},
+        {"(17)(18)", "Rock"},
         {"(17) Rock", " Rock"},
         {"Rock (live)", "Rock (live)"},
         {"(17)Rock (live)", "Rock (live)"},
@@ -63,10 +65,37 @@ TEST(ID3v2, TrackAndGenreTexts) {
         {"(200)", ""},
         {"  Trip-Hop  ", "Trip-Hop"},
         {"(abc", "(abc"},
-        {"17", "17"},
+        {"17", "Rock"},
+        {" 18 ", "Techno"},
+        {"RX", "Remix"},
+        {"200", "200"},
+        {"17a", "17a"},
     };
     for (const auto& c : genres)
         EXPECT_EQ(ParseGenreText(c.text), c.genre) << c.text;
+
+    // What an edited track or year puts in place of the old text.
+    struct {
+        int track;
+        const char* old;
+        const char* text;
+    } trackTexts[] = {{4, "3/12", "4/12"}, {4, "03/12", "04/12"}, {4, "03", "04"},
+                      {12, "03", "12"},    {123, "03", "123"},    {4, "", "4"},
+                      {4, "A1/9", "4/9"},  {5, " 3 ", "5"},       {7, "007/100", "007/100"}};
+    for (const auto& c : trackTexts)
+        EXPECT_EQ(RenderTrackText(static_cast<std::uint8_t>(c.track), c.old), c.text) << c.old;
+    struct {
+        const char* year;
+        const char* old;
+        const char* text;
+    } times[] = {{"2002", "2001-05-06", "2002-05-06"},
+                 {"2002", "2001-05-06T10:00", "2002-05-06T10:00"},
+                 {"2002", "2001", "2002"},
+                 {"2002", "", "2002"},
+                 {"85", "2001-05-06", "85"},
+                 {"2002", "May 2001", "2002"}};
+    for (const auto& c : times)
+        EXPECT_EQ(RenderRecordingTime(c.year, c.old), c.text) << c.old;
 }
 
 TEST(ID3v2, ReadsTagsOfEachVersion) {
@@ -167,11 +196,19 @@ TEST(ID3v2, ReadsTagsOfEachVersion) {
          4,
          -1,
          {"\xC3\xA9t\xC3\xA9", "A" + kOmegaUtf8, "", 0, "2004", "Jazz", ""}},
-        {"2.4 year frame wins over recording time",
-         Tag(4, F24("TDRC", Latin1("2004")) + F24("TYER", Latin1("1999"))),
+        // Every 2.4 reader takes the year from the recording time.
+        {"2.4 recording time wins over a year frame",
+         Tag(4, F24("TYER", Latin1("1999")) + F24("TDRC", Latin1("2004-05-06"))),
          true,
          true,
          4,
+         10 + 36,
+         {.year = "2004"}},
+        {"2.3 year frame wins over a recording time",
+         Tag(3, F23("TDRC", Latin1("2004")) + F23("TYER", Latin1("1999"))),
+         true,
+         true,
+         3,
          10 + 30,
          {.year = "1999"}},
         {"2.2 tag",
@@ -242,9 +279,8 @@ TEST(ID3v2, WritesTheExactLayout) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const std::string& old : {std::string(), Tag(3, F23("TIT2", Latin1("Old"))),
-                                       Tag(4, F24("TIT2", Latin1("Old")), 0x40 /* bogus */),
-                                       Tag(2, F22("TT2", Latin1("Old")))}) {
+        // No tag, or one of a version that cannot be read: a new 2.3 tag.
+        for (const std::string& old : {std::string(), Tag(5, F23("TIT2", Latin1("Old")))}) {
             const std::string path = NewDir("v2layout") + "/song.mp3";
             WriteFile(path, old + audio);
             TID3v2 tag;
@@ -266,50 +302,158 @@ TEST(ID3v2, WritesTheExactLayout) {
     }
 }
 
-TEST(ID3v2, WritingKeepsTheOtherFrames) {
+// Unsynchronisation, done here by hand: a zero after every FF that is
+// followed by a zero or a byte of E0 or more, or that ends the data.
+std::string Unsynced(std::string_view bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        out += bytes[i];
+        const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+        if (static_cast<unsigned char>(bytes[i]) == 0xFF && (next == 0 || next >= 0xE0))
+            out += '\0';
+    }
+    return out;
+}
+
+TEST(ID3v2, WritingChangesOnlyTheFramesOfChangedFields) {
     const std::string audio = Audio(5000);
     const std::string picture = Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0xFF, 0xD9});
     const std::string apic23 = F23("APIC", std::string("\0image/jpeg\0\x03"
                                                        "Cover\0",
                                                        19) +
                                                picture);
+    const std::string apic24Data = std::string("\x03image/jpeg\0\x03"
+                                               "C\xC3\xA9\0",
+                                               17) +
+                                   picture;
     const std::string described = F23("COMM", Comm("Custom", "described"));
     const std::string itunes = F23("COMM", Comm("iTunNORM", " 000"));
     const std::string priv = F23("PRIV", std::string("owner\0\x01\x02", 8), 0x40, 0);
-    const std::string title = F23("TIT2", Latin1("New"));
+    const std::string txxx = F23("TXXX", std::string("\0MOOD\0calm", 10));
+    const std::string uslt = F23("USLT", std::string("\0eng\0words", 10));
+    const std::string newComment23 = F23("COMM", Comm("", "C"));
+    const std::string newComment24 = F24("COMM", Comm("", "C"));
+    const std::string longText = Latin1("MOOD" + std::string(1, '\0') + std::string(200, 'm'));
+    const auto setComment = [](TID3v2& t) { t.SetComment("C"); };
     struct Case {
         const char* name;
         std::string oldTag;
-        std::string comment; // set before writing
-        std::string frames;  // of the tag written
-        std::string readComment;
+        std::function<void(TID3v2&)> edit;
+        std::string newTag;
+        std::string title; // read before the edit
+        std::string genre; // read before the edit
     } cases[] = {
-        {"2.3 frames byte for byte, in their order",
-         Tag(3, F23("TIT2", Latin1("Old")) + apic23 + F23("COMM", Comm("", "old")) + described +
-                    priv + itunes + std::string(100, '\0')),
-         "new", title + F23("COMM", Comm("", "new")) + apic23 + described + priv + itunes, "new"},
-        {"cleared comment next to a described one: an empty comment says so",
-         Tag(3, F23("COMM", Comm("", "old")) + described), "",
-         title + F23("COMM", Comm("", "")) + described, ""},
-        {"cleared comment next to iTunes data", Tag(3, itunes), "", title + itunes, ""},
-        {"2.4 frames converted, the year from the recording time",
-         Tag(4, F24("TIT2", Latin1("Old")) + F24("TDRC", Latin1("2004-05")) +
-                    F24("APIC", std::string("\x03image/jpeg\0\x03"
-                                            "C\0",
-                                            15) +
-                                    picture) +
-                    F24("TSOP", Latin1("sort")) +
-                    F24("TPE2", "\x03"
-                                "Band") +
-                    F24("TXXX", Latin1("x"), 0, 0x02)),
-         "new",
-         title + F23("TYER", Latin1("2004")) + F23("COMM", Comm("", "new")) +
-             F23("APIC", std::string("\x01image/jpeg\0\x03", 13) +
-                             Bytes({0xFF, 0xFE, 'C', 0, 0, 0}) + picture) +
-             F23("TPE2", Bytes({1, 0xFF, 0xFE, 'B', 0, 'a', 0, 'n', 0, 'd', 0})),
-         "new"},
-        {"2.2 frames dropped", Tag(2, F22("TT2", Latin1("Old")) + F22("PIC", "JPG\x03\0xx")), "new",
-         title + F23("COMM", Comm("", "new")), "new"},
+        {"2.3: track total and padding, other frames and their flags kept",
+         Tag(3, F23("TIT2", Latin1("Old")) + F23("TRCK", Latin1("03/12")) + apic23 +
+                    F23("COMM", Comm("", "old")) + described + priv + txxx + uslt + itunes +
+                    std::string(64, '\0')),
+         setComment,
+         Tag(3, F23("TIT2", Latin1("Old")) + F23("TRCK", Latin1("03/12")) + apic23 + newComment23 +
+                    described + priv + txxx + uslt + itunes),
+         "Old", ""},
+        {"2.3: a track edit keeps the total and the zeros",
+         Tag(3, F23("TRCK", Latin1("03/12")) + F23("TIT2", Latin1("T"))),
+         [](TID3v2& t) { t.SetTrack(4); },
+         Tag(3, F23("TRCK", Latin1("04/12")) + F23("TIT2", Latin1("T"))), "T", ""},
+        {"2.3: the encoding of an edited frame kept",
+         Tag(3, F23("TIT2", Bytes({1, 0xFF, 0xFE, 'O', 0, 'l', 0, 'd', 0})) + txxx),
+         [](TID3v2& t) { t.SetTitle("New"); },
+         Tag(3, F23("TIT2", Bytes({1, 0xFF, 0xFE, 'N', 0, 'e', 0, 'w', 0})) + txxx), "Old", ""},
+        {"2.3: genre references kept", Tag(3, F23("TCON", Latin1("(17)(18)"))), setComment,
+         Tag(3, newComment23 + F23("TCON", Latin1("(17)(18)"))), "", "Rock"},
+        {"2.3: a genre edit rewrites the genre frame", Tag(3, F23("TCON", Latin1("(17)(18)"))),
+         [](TID3v2& t) { t.SetGenre("Jazz"); }, Tag(3, F23("TCON", Latin1("Jazz"))), "", "Rock"},
+        {"2.3: unsynchronised tag, its frames kept without it",
+         Tag(3, Unsynced(F23("TIT2", Latin1("\xFF\xE0x")) + apic23), 0x80), setComment,
+         Tag(3, newComment23 + F23("TIT2", Latin1("\xFF\xE0x")) + apic23), "\xC3\xBF\xC3\xA0x", ""},
+        {"2.3: cleared comment next to a described one: an empty comment says so",
+         Tag(3, F23("COMM", Comm("", "old")) + described), [](TID3v2& t) { t.SetComment(""); },
+         Tag(3, F23("COMM", Comm("", "")) + described), "", ""},
+        {"2.3: cleared comment next to iTunes data", Tag(3, itunes + F23("COMM", Comm("", "old"))),
+         [](TID3v2& t) { t.SetComment(""); }, Tag(3, itunes), "", ""},
+        {"2.4 stays 2.4: full date, lists, 2.4-only frames, sync-safe sizes",
+         Tag(4, F24("TIT2", "\x03Old") +
+                    F24("TPE1", std::string("\x03"
+                                            "A1\0A2",
+                                            6)) +
+                    F24("TCON", std::string("\x03Rock\0Pop", 9)) +
+                    F24("TDRC", Latin1("2001-05-06")) + F24("TSOP", Latin1("sort")) +
+                    F24("TDRL", Latin1("2002")) + F24("TDOR", Latin1("1999")) +
+                    F24("TSST", Latin1("sub")) + F24("TMOO", Latin1("calm")) +
+                    F24("APIC", apic24Data) + F24("TXXX", longText)),
+         setComment,
+         Tag(4, newComment24 + F24("TIT2", "\x03Old") +
+                    F24("TPE1", std::string("\x03"
+                                            "A1\0A2",
+                                            6)) +
+                    F24("TCON", std::string("\x03Rock\0Pop", 9)) +
+                    F24("TDRC", Latin1("2001-05-06")) + F24("TSOP", Latin1("sort")) +
+                    F24("TDRL", Latin1("2002")) + F24("TDOR", Latin1("1999")) +
+                    F24("TSST", Latin1("sub")) + F24("TMOO", Latin1("calm")) +
+                    F24("APIC", apic24Data) + F24("TXXX", longText)),
+         "Old", "Rock"},
+        {"2.4: a year edit keeps month, day and encoding",
+         Tag(4, F24("TDRC", "\x03"
+                            "2001-05-06") +
+                    F24("TIT2", Latin1("T"))),
+         [](TID3v2& t) { t.SetYear("2002"); },
+         Tag(4, F24("TDRC", "\x03"
+                            "2002-05-06") +
+                    F24("TIT2", Latin1("T"))),
+         "T", ""},
+        {"2.4: a cleared year goes from both year frames",
+         Tag(4, F24("TYER", Latin1("2001")) + F24("TDRC", Latin1("2001-05-06"))),
+         [](TID3v2& t) { t.SetYear(""); }, Tag(4, ""), "", ""},
+        {"2.4: a new year is a recording time", Tag(4, F24("TIT2", Latin1("T"))),
+         [](TID3v2& t) { t.SetYear("1984"); },
+         Tag(4, F24("TDRC", Latin1("1984")) + F24("TIT2", Latin1("T"))), "T", ""},
+        {"2.4: an artist edit keeps the other values",
+         Tag(4, F24("TPE1", std::string("\x03"
+                                        "A1\0A2",
+                                        6))),
+         [](TID3v2& t) { t.SetArtist("B\xC3\xA9"); },
+         Tag(4, F24("TPE1", std::string("\x03"
+                                        "B\xC3\xA9\0A2",
+                                        7))),
+         "", ""},
+        {"2.4: a bare genre number kept", Tag(4, F24("TCON", Latin1("17"))), setComment,
+         Tag(4, newComment24 + F24("TCON", Latin1("17"))), "", "Rock"},
+        {"2.4: frames with their own unsynchronisation carried as they are",
+         Tag(4, F24("TIT2", Unsynced(Latin1("Ti\xFFtle\xFF")), 0, 0x02) +
+                    F24("APIC", Unsynced(apic24Data), 0, 0x02) +
+                    F24("PRIV", Unsynced(std::string("owner\0\xFF\xE0\xFF", 9)), 0, 0x03)),
+         setComment,
+         Tag(4, newComment24 + F24("TIT2", Unsynced(Latin1("Ti\xFFtle\xFF")), 0, 0x02) +
+                    F24("APIC", Unsynced(apic24Data), 0, 0x02) +
+                    F24("PRIV", Unsynced(std::string("owner\0\xFF\xE0\xFF", 9)), 0, 0x03)),
+         "Ti\xC3\xBFtle\xC3\xBF", ""},
+        {"2.4 unsynchronised as a whole: an edited frame is unsynchronised too",
+         Tag(4, F24("TIT2", Latin1("a")) + F24("TALB", Latin1("b")), 0x80),
+         [](TID3v2& t) { t.SetTitle("\xC3\xBF"); },
+         Tag(4, F24("TIT2", Bytes({0, 0xFF, 0}), 0, 0x02) + F24("TALB", Latin1("b")), 0x80), "a",
+         ""},
+        {"2.4: a plain frame size some writers use becomes sync-safe",
+         Tag(4, "TXXX" + Be32(static_cast<std::uint32_t>(longText.size())) + Bytes({0, 0}) +
+                    longText + F24("TIT2", Latin1("T"))),
+         setComment, Tag(4, newComment24 + F24("TXXX", longText) + F24("TIT2", Latin1("T"))), "T",
+         ""},
+        {"2.2 becomes 2.3, its frames under their 2.3 names",
+         Tag(2, F22("TT2", Latin1("Title")) + F22("TRK", Latin1("3/12")) +
+                    F22("TCO", Latin1("(17)(18)")) +
+                    F22("PIC", std::string("\0JPG\x03"
+                                           "Cover\0",
+                                           11) +
+                                   picture) +
+                    F22("PIC", std::string("\0PNG\x04\0", 6) + "png") +
+                    F22("COM", Comm("", "old")) + F22("ULT", std::string("\0eng\0words", 10)) +
+                    F22("TXX", std::string("\0MOOD\0calm", 10)) + F22("CRM", "secret") +
+                    F22("TCP", Latin1("1")) + F22("XYZ", "unknown")),
+         setComment,
+         Tag(3, F23("TIT2", Latin1("Title")) + F23("TRCK", Latin1("3/12")) +
+                    F23("TCON", Latin1("(17)(18)")) + apic23 +
+                    F23("APIC", std::string("\0image/png\0\x04\0", 13) + "png") + newComment23 +
+                    uslt + txxx + F23("TCMP", Latin1("1"))),
+         "Title", "Rock"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -317,19 +461,22 @@ TEST(ID3v2, WritingKeepsTheOtherFrames) {
         WriteFile(path, c.oldTag + audio);
         TID3v2 tag;
         ASSERT_TRUE(tag.ReadTag(path));
-        tag.SetTitle("New");
-        tag.SetComment(c.comment);
+        EXPECT_EQ(tag.Title(), c.title);
+        EXPECT_EQ(tag.Genre(), c.genre);
+        c.edit(tag);
         ASSERT_TRUE(tag.WriteTag(path));
         const std::string written = ReadFile(path);
-        const std::string expected = Tag(3, c.frames);
-        EXPECT_EQ(written.substr(0, expected.size()), expected);
-        EXPECT_TRUE(written.size() == expected.size() + audio.size() &&
-                    written.compare(expected.size(), audio.size(), audio) == 0)
+        EXPECT_EQ(written.substr(0, c.newTag.size()), c.newTag);
+        EXPECT_TRUE(written.size() == c.newTag.size() + audio.size() &&
+                    written.compare(c.newTag.size(), audio.size(), audio) == 0)
             << "audio data changed";
+        // The object now describes the tag written.
+        EXPECT_EQ(tag.Version(), static_cast<int>(c.newTag[3]));
+        EXPECT_EQ(tag.TagSize(), static_cast<int>(c.newTag.size()));
         TID3v2 back;
         ASSERT_TRUE(back.ReadTag(path));
-        EXPECT_EQ(back.Title(), "New");
-        EXPECT_EQ(back.Comment(), c.readComment);
+        ExpectFields(back, {tag.Title(), tag.Artist(), tag.Album(), tag.Track(), tag.Year(),
+                            tag.Genre(), tag.Comment()});
     }
 }
 
@@ -356,7 +503,8 @@ TEST(ID3v2, ReplacingAndRemoving) {
         {"tag replaced", oldTag + audio, true, newTag + audio, true, audio},
         {"declared size past the end: whole file kept", pastEnd, true, newTag + pastEnd, false,
          pastEnd},
-        {"2.4 footer goes with its tag", v24Footer + audio, true, newTag + audio, true, audio},
+        {"2.4 footer goes with its tag; the tag stays 2.4", v24Footer + audio, true,
+         Tag(4, F24("TIT2", Latin1("New"))) + audio, true, audio},
         {"tag alone", oldTag, true, newTag, true, ""},
         {"shorter than a header", "ID3\x03", false, "ID3\x03", false, "ID3\x03"},
     };

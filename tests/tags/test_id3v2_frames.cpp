@@ -198,63 +198,133 @@ TEST(ID3v2Layout, FrameContentUndoesFrameFlags) {
     }
 }
 
-TEST(ID3v2Layout, ConvertsFramesToVersion23) {
+TEST(ID3v2Layout, CarriesFramesIntoTheRewrite) {
     const std::string picture = Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 3, 0xFF, 0xD9});
     struct Case {
         const char* name;
         int version;
-        std::string frameBytes;
-        std::optional<std::string> converted;
+        int flags;
+        std::string body;
+        int newVersion;
+        int newFlags;
+        std::vector<std::string> frames; // as the rewrite keeps them
     } cases[] = {
-        {"2.3 byte for byte, flags too", 3, F23("PRIV", "owner\0data", 0x40, 0x20),
-         F23("PRIV", "owner\0data", 0x40, 0x20)},
-        {"2.4 latin1 text: size re-encoded", 4, F24("TPE2", Latin1(std::string(200, 'b'))),
-         F23("TPE2", Latin1(std::string(200, 'b')))},
-        {"2.4 utf8 text becomes utf16", 4, F24("TPE2", "\x03" + kOmegaUtf8),
-         F23("TPE2", Bytes({1, 0xFF, 0xFE, 0xA9, 0x03}))},
-        {"2.4 utf16be list", 4, F24("TCOM", Bytes({2, 0, 'a', 0, 0, 0, 'b'})),
-         F23("TCOM", Bytes({1, 0xFF, 0xFE, 'a', 0, 0, 0, 0xFF, 0xFE, 'b', 0}))},
-        {"2.4 TXXX utf8", 4,
-         F24("TXXX", std::string("\x03"
-                                 "d\0v",
-                                 4)),
-         F23("TXXX", Bytes({1, 0xFF, 0xFE, 'd', 0, 0, 0, 0xFF, 0xFE, 'v', 0}))},
-        {"2.4 comment utf8", 4,
-         F24("COMM", std::string("\x03"
-                                 "engd\0t",
-                                 7)),
-         F23("COMM", Bytes({1, 'e', 'n', 'g', 0xFF, 0xFE, 'd', 0, 0, 0, 0xFF, 0xFE, 't', 0}))},
-        {"2.4 picture with utf8 description", 4,
-         F24("APIC", std::string("\x03image/jpeg\0\x03"
-                                 "d\0",
-                                 15) +
-                         picture),
-         F23("APIC", std::string("\x01image/jpeg\0\x03", 13) + Bytes({0xFF, 0xFE, 'd', 0, 0, 0}) +
-                         picture)},
-        {"2.4 data length indicator dropped", 4, F24("TPE2", SyncSafe(2) + Latin1("a"), 0, 0x01),
-         F23("TPE2", Latin1("a"))},
-        {"2.4 grouping and status flags mapped", 4, F24("TPE2", "\x09" + Latin1("a"), 0x60, 0x40),
-         F23("TPE2", "\x09" + Latin1("a"), 0xC0, 0x20)},
-        {"2.4 binary frame with a first byte of 3 untouched", 4, F24("PCNT", Bytes({3, 0, 0, 1})),
-         F23("PCNT", Bytes({3, 0, 0, 1}))},
-        {"2.4-only frame dropped", 4, F24("TSOP", Latin1("x")), std::nullopt},
-        {"2.4 recording time dropped", 4, F24("TDRC", Latin1("2004")), std::nullopt},
-        {"2.4 unsynchronised frame dropped", 4, F24("TPE2", Latin1("a"), 0, 0x02), std::nullopt},
-        {"2.4 compressed frame dropped", 4, F24("TPE2", SyncSafe(9) + "zz", 0, 0x09), std::nullopt},
-        {"2.4 unknown layout in utf8 dropped", 4, F24("GEOB", "\x03x"), std::nullopt},
-        {"2.2 frames dropped", 2, F22("PIC", "xxxxx"), std::nullopt},
+        {"2.3 byte for byte, flags too",
+         3,
+         0,
+         F23("PRIV", "owner\0data", 0x40, 0x20) + F23("TIT2", Latin1("a")),
+         3,
+         0,
+         {F23("PRIV", "owner\0data", 0x40, 0x20), F23("TIT2", Latin1("a"))}},
+        {"2.3 unsynchronised tag: frames without it",
+         3,
+         0x80,
+         "TIT2" + Be32(3) + Bytes({0, 0, 0, 0xFF, 0x00, 0xE9}),
+         3,
+         0,
+         {F23("TIT2", Bytes({0, 0xFF, 0xE9}))}},
+        {"2.4 as stored, frame flags and unsynchronisation too",
+         4,
+         0,
+         F24("APIC", Bytes({0, 0, 0, 0, 9}) + Bytes({0xFF, 0, 0xE0}), 0, 0x03) +
+             F24("TSOP", Latin1("x"), 0x40, 0),
+         4,
+         0,
+         {F24("APIC", Bytes({0, 0, 0, 0, 9}) + Bytes({0xFF, 0, 0xE0}), 0, 0x03),
+          F24("TSOP", Latin1("x"), 0x40, 0)}},
+        {"2.4 unsynchronised as a whole keeps the flag",
+         4,
+         0x80 | 0x10,
+         F24("TIT2", Latin1("a")),
+         4,
+         0x80,
+         {F24("TIT2", Latin1("a"))}},
+        {"2.2 text, comment, picture and iTunes frames mapped",
+         2,
+         0,
+         F22("TT2", Latin1("a")) + F22("COM", Latin1("engd\0t")) +
+             F22("PIC", std::string("\0JPG\x03", 5) + picture) +
+             F22("PIC", std::string("\0bmp\x03", 5) + "b") +
+             F22("PIC", std::string("\0-->\x03", 5) + "http://x") + F22("TCP", Latin1("1")) +
+             F22("TST", Latin1("s")) + F22("WXX", Latin1("\0http://x")),
+         3,
+         0,
+         {F23("TIT2", Latin1("a")), F23("COMM", Latin1("engd\0t")),
+          F23("APIC", std::string("\0image/jpeg\0\x03", 13) + picture),
+          F23("APIC", std::string("\0image/bmp\0\x03", 12) + "b"),
+          F23("APIC", std::string("\0-->\0\x03", 6) + "http://x"), F23("TCMP", Latin1("1")),
+          F23("TSOT", Latin1("s")), F23("WXXX", Latin1("\0http://x"))}},
+        {"2.2 frames 2.3 has no name for dropped",
+         2,
+         0,
+         F22("CRM", "owner\0x") + F22("LNK", "TT2url") + F22("ZZZ", "z") + F22("PIC", "\0JP") +
+             F22("TP1", Latin1("b")),
+         3,
+         0,
+         {F23("TPE1", Latin1("b"))}},
+        {"unknown version: nothing to keep, a 2.3 tag", 5, 0, F23("TIT2", Latin1("a")), 3, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto frames = ParseFrames(static_cast<std::uint8_t>(c.version), 0, c.frameBytes);
-        ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(ConvertFrameToV23(static_cast<std::uint8_t>(c.version), 0, frames[0]),
-                  c.converted);
+        Header header;
+        ASSERT_TRUE(ParseHeader(Tag(c.version, "", c.flags), header));
+        const TagFrames tag = LoadTagFrames(header, c.body);
+        EXPECT_EQ(tag.version, c.newVersion);
+        EXPECT_EQ(tag.flags, c.newFlags);
+        std::vector<std::string> raws;
+        for (const Frame& frame : tag.frames)
+            raws.push_back(frame.raw);
+        EXPECT_EQ(raws, c.frames);
     }
-    // A 2.4 tag that is unsynchronised as a whole carries no frame.
-    const auto frames = ParseFrames(4, 0x80, F24("TPE2", Latin1("a")));
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(ConvertFrameToV23(4, 0x80, frames[0]), std::nullopt);
+}
+
+TEST(ID3v2Frames, RewrittenValuesAndEncodings) {
+    struct Case {
+        const char* name;
+        std::string rendered;
+        std::string expected;
+    } cases[] = {
+        {"latin1 kept", ReplaceFirstTextValue(3, Latin1("old"), "new"), Latin1("new")},
+        {"latin1 that cannot hold it: utf16", ReplaceFirstTextValue(3, Latin1("old"), kOmegaUtf8),
+         Bytes({1, 0xFF, 0xFE, 0xA9, 0x03})},
+        {"utf16 kept", ReplaceFirstTextValue(3, Bytes({1, 0xFF, 0xFE, 'o', 0}), "n"),
+         Bytes({1, 0xFF, 0xFE, 'n', 0})},
+        {"utf8 kept in 2.4, other values too",
+         ReplaceFirstTextValue(4,
+                               std::string("\x03"
+                                           "a\0b\0",
+                                           5),
+                               kOmegaUtf8),
+         "\x03" + kOmegaUtf8 + std::string("\0b", 2)},
+        {"utf16be kept in 2.4", ReplaceFirstTextValue(4, Bytes({2, 0, 'o'}), kOmegaUtf8),
+         Bytes({2, 0x03, 0xA9})},
+        {"utf8 in a 2.3 tag becomes latin1", ReplaceFirstTextValue(3, "\x03old", "new"),
+         Latin1("new")},
+        {"a leading U+FEFF is not left to a mark-less encoding",
+         ReplaceFirstTextValue(4, "\x03old", "\xEF\xBB\xBFx"),
+         Bytes({1, 0xFF, 0xFE, 0xFF, 0xFE, 'x', 0})},
+        {"a list's other values decide too", ReplaceFirstTextValue(4, Bytes({0, 'a', 0, 'b'}), "n"),
+         Bytes({0, 'n', 0, 'b'})},
+        {"comment in its own encoding",
+         RenderCommentFrame({"fra", "d", "t"}, KeepEncoding(4, kUtf8, {"d", "t"})),
+         std::string("\x03"
+                     "frad\0t",
+                     7)},
+        {"unsynchronisation", Unsynchronise(Bytes({0xFF, 0xE0, 0xFF, 0x00, 0xFF, 0x10, 0xFF})),
+         Bytes({0xFF, 0, 0xE0, 0xFF, 0, 0x00, 0xFF, 0x10, 0xFF, 0})},
+        {"2.4 frame header", RenderFrame(4, "TIT2", std::string(200, 'x'), 0x40, 0x02),
+         "TIT2" + Bytes({0, 0, 1, 0x48, 0x40, 0x02}) + std::string(200, 'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.rendered, c.expected);
+    }
+    EXPECT_EQ(RemoveUnsynchronisation(Unsynchronise(Bytes({0xFF, 0, 0xFF, 0xFF, 0xE7}))),
+              Bytes({0xFF, 0, 0xFF, 0xFF, 0xE7}));
+    EXPECT_EQ(ParseTextValues(std::string("\x03"
+                                          "a\0b\0\0",
+                                          6)),
+              (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ID3v2Layout, HeaderSizes) {
