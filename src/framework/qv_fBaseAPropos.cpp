@@ -113,17 +113,10 @@ TfrmBaseAboutBox::TfrmBaseAboutBox(QWidget* parent) : QDialog(parent) {
     grid->setColumnStretch(2, 1);
     column->addWidget(_pnAbout, 1);
 
-    pnXP = new TqvPanelPicture(this);
-    pnXP->setObjectName(QStringLiteral("pnXP"));
-    pnXP->setFixedHeight(40);
-    pnXP->SetPicture(StripPicture());
-    pnXP->SetAlignment(Qt::AlignLeft);
-    pnXP->SetAlignmentVert(Qt::AlignTop);
-    auto* strip = new QHBoxLayout(pnXP);
-    strip->setContentsMargins(8, 6, 8, 6);
-    BtOK = new TqvButton(QStringLiteral("OK"), pnXP);
-    BtOK->setObjectName(QStringLiteral("BtOK"));
+    pnXP = NewButtonStrip(this);
+    BtOK = NewStripButton(QStringLiteral("OK"), "BtOK", pnXP);
     BtOK->setDefault(true);
+    auto* strip = static_cast<QHBoxLayout*>(pnXP->layout());
     strip->addStretch(1);
     strip->addWidget(BtOK);
     column->addWidget(pnXP);

@@ -24,6 +24,24 @@ QImage StripPicture() {
     return picture;
 }
 
+TqvPanelPicture* NewButtonStrip(QWidget* parent) {
+    auto* strip = new TqvPanelPicture(parent);
+    strip->setObjectName(QStringLiteral("pnXP"));
+    strip->setFixedHeight(40);
+    strip->SetPicture(StripPicture());
+    strip->SetAlignment(Qt::AlignLeft);
+    strip->SetAlignmentVert(Qt::AlignTop);
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(8, 6, 8, 6);
+    return strip;
+}
+
+TqvButton* NewStripButton(const QString& caption, const char* name, QWidget* strip) {
+    auto* button = new TqvButton(caption, strip);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
 TFrmBaseDialog::TFrmBaseDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
     setProperty("qvFixedBorder", true);
@@ -37,19 +55,11 @@ TFrmBaseDialog::TFrmBaseDialog(QWidget* parent) : QDialog(parent) {
     Bevel->setFrameShape(QFrame::HLine);
     Bevel->setFrameShadow(QFrame::Sunken);
     column->addWidget(Bevel);
-    pnXP = new TqvPanelPicture(this);
-    pnXP->setObjectName(QStringLiteral("pnXP"));
-    pnXP->setFixedHeight(40);
-    pnXP->SetPicture(StripPicture());
-    pnXP->SetAlignment(Qt::AlignLeft);
-    pnXP->SetAlignmentVert(Qt::AlignTop);
-    auto* strip = new QHBoxLayout(pnXP);
-    strip->setContentsMargins(8, 6, 8, 6);
-    BtOK = new TqvButton(QStringLiteral("OK"), pnXP);
-    BtOK->setObjectName(QStringLiteral("BtOK"));
+    pnXP = NewButtonStrip(this);
+    BtOK = NewStripButton(QStringLiteral("OK"), "BtOK", pnXP);
     BtOK->setDefault(true);
-    BtCancel = new TqvButton(QStringLiteral("Cancel"), pnXP);
-    BtCancel->setObjectName(QStringLiteral("BtCancel"));
+    BtCancel = NewStripButton(QStringLiteral("Cancel"), "BtCancel", pnXP);
+    auto* strip = static_cast<QHBoxLayout*>(pnXP->layout());
     strip->addWidget(BtOK);
     strip->addStretch(1);
     strip->addWidget(BtCancel);

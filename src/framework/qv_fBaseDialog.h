@@ -42,3 +42,10 @@ private:
 
 // The picture of the button strips: a soft vertical gradient.
 QImage StripPicture();
+
+// The button strip at the bottom of the dialogs and the about box: "pnXP",
+// 40 pixels high on the strip picture, with a horizontal layout (its
+// layout()) for the buttons.
+TqvPanelPicture* NewButtonStrip(QWidget* parent);
+// A button named name on a strip, not yet placed in the strip's layout.
+TqvButton* NewStripButton(const QString& caption, const char* name, QWidget* strip);

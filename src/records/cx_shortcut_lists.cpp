@@ -144,23 +144,10 @@ QString NewMusicDirProblem(const QString& root, const QString& newMusicDir,
 }
 
 TDateTime RecordAddedDate(const QString& folder, TDateTime folderCreation, bool useDirDate) {
-    const QString base = AddBackslash(folder);
-    QString infoFile;
-    {
-        TDirReader reader(QFile::encodeName(base));
-        while (reader.Next())
-            if (IsInfoFileName(reader.Name()) && reader.IsFileOrLinkToFile()) {
-                infoFile = base + QFile::decodeName(reader.Name());
-                break;
-            }
-    }
+    const QString infoFile = FindInfoFile(folder);
     if (!infoFile.isEmpty()) {
-        QFile file(infoFile);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EToolsError(QStringLiteral("Cannot read the information file \"%1\": %2")
-                                  .arg(infoFile, file.errorString()));
-        const QByteArray content = file.readAll();
-        const QByteArray rip = IniReadValue(content, "infos", "Rip").value_or(QByteArray());
+        const QByteArray rip =
+            IniReadValue(ReadInfoFile(infoFile), "infos", "Rip").value_or(QByteArray());
         TDateTime value = 0;
         return TryStrToDateTime(QString::fromUtf8(rip), value) ? value : folderCreation;
     }
