@@ -8,11 +8,22 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kFormats[] = {"dd/MM/yyyy", "M/d/yyyy",    "yyyy-MM-dd", "d.M.yyyy",
                                            "d MMM yyyy", "MMM d, yyyy", "d MMMM yyyy"};
+    // Locales whose own formats are used: month names, AM/PM, other orders.
+    static const char* const kLocales[] = {"C", "en_US", "de_DE", "fr_FR"};
     constexpr size_t kFormatCount = sizeof kFormats / sizeof kFormats[0];
+    constexpr size_t kLocaleCount = sizeof kLocales / sizeof kLocales[0];
     if (size < 1)
         return 0;
-    SetShortDateFormat(QString::fromLatin1(kFormats[data[0] % kFormatCount]));
-    SetLongTimeFormat(QStringLiteral("HH:mm:ss"));
+    const size_t choice = data[0] % (kFormatCount + kLocaleCount);
+    if (choice < kFormatCount) {
+        SetDateLocale({});
+        SetShortDateFormat(QString::fromLatin1(kFormats[choice]));
+        SetLongTimeFormat(QStringLiteral("HH:mm:ss"));
+    } else {
+        SetDateLocale(QString::fromLatin1(kLocales[choice - kFormatCount]));
+        SetShortDateFormat({});
+        SetLongTimeFormat({});
+    }
     const QString text =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     TDateTime value = 0;

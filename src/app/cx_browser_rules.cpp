@@ -227,7 +227,8 @@ QString CoverEntryOf(const QString& folder, const QString& name, QStringList* pi
 }
 
 void ListSubfoldersAndShortcuts(const QString& folder, TVirtualShellLink& reader,
-                                QStringList& subfolders, std::vector<TFolderShortcut>& shortcuts) {
+                                QStringList& subfolders, std::vector<TFolderShortcut>& shortcuts,
+                                std::vector<TFolderShortcut>* missing) {
     subfolders.clear();
     shortcuts.clear();
     const QString base = AddBackslash(folder);
@@ -251,6 +252,8 @@ void ListSubfoldersAndShortcuts(const QString& folder, TVirtualShellLink& reader
         const auto st = FileStatus(reader.TargetPath, true);
         if (st && st->IsDirectory)
             shortcuts.push_back({file, RemoveBackslash(reader.TargetPath)});
+        else if (!st && missing)
+            missing->push_back({file, RemoveBackslash(reader.TargetPath)});
     }
 }
 
@@ -267,7 +270,10 @@ QStringList RootEntriesOf(const QString& folder) {
 QStringList ChildEntriesOf(const QString& folder, bool ownNames, TVirtualShellLink& reader) {
     QStringList subfolders;
     std::vector<TFolderShortcut> shortcuts;
-    ListSubfoldersAndShortcuts(folder, reader, subfolders, shortcuts);
+    std::vector<TFolderShortcut> missing;
+    ListSubfoldersAndShortcuts(folder, reader, subfolders, shortcuts,
+                               ownNames ? &missing : nullptr);
+    shortcuts.insert(shortcuts.end(), missing.begin(), missing.end());
     QStringList entries;
     const QString base = AddBackslash(folder);
     for (const QString& name : subfolders)

@@ -82,9 +82,11 @@ struct TFolderShortcut {
 };
 // The visible real sub-folders (names, listing order) and the shortcuts to
 // existing folders (".lnk" files and symbolic links) of a folder, read with
-// reader.
+// reader.  missing, when given, receives the shortcuts whose target does
+// not exist.
 void ListSubfoldersAndShortcuts(const QString& folder, TVirtualShellLink& reader,
-                                QStringList& subfolders, std::vector<TFolderShortcut>& shortcuts);
+                                QStringList& subfolders, std::vector<TFolderShortcut>& shortcuts,
+                                std::vector<TFolderShortcut>* missing = nullptr);
 
 // The entries of the tree's top level: one name|path|shortcut per sub-folder
 // and per shortcut to a folder, in sorted order.  A name's ".lnk" ending is
@@ -94,7 +96,8 @@ QStringList RootEntriesOf(const QString& folder);
 // The child entries of a tree node's folder, sorted: name|path for each
 // visible sub-folder, name|target|shortcut for each shortcut to a folder.
 // A shortcut's name is its own (without ".lnk") when ownNames is set (the
-// new-music and bookmark folders), else the last part of its target.
+// new-music and bookmark folders), else the last part of its target.  With
+// ownNames a shortcut whose target is gone is listed too (name|target|file).
 QStringList ChildEntriesOf(const QString& folder, bool ownNames, TVirtualShellLink& reader);
 
 // cover|name for each visible sub-folder, then for each shortcut to a folder

@@ -2,6 +2,8 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_fParameters.h"
+#include "app/cx_report_model.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -27,6 +30,37 @@ const QStringList kDefaultMusicExtensions = {QStringLiteral("mp3"), QStringLiter
 const QString kDefaultPlaySong = QStringLiteral("\"audacious\"");
 const QString kDefaultEnqueueSong = QStringLiteral("\"audacious\" --enqueue");
 const QString kDefaultSearchImage = QStringLiteral("https://www.google.com/images?q=");
+
+// Calls a function once the watched widget has been resized and laid out:
+// an event filter sees the resize before the widget's layout has placed
+// its children, so the call waits for the event loop (one call for many
+// resizes, as while a splitter is dragged).
+class TAfterResize : public QObject {
+public:
+    TAfterResize(QWidget* watched, std::function<void()> onResized)
+        : QObject(watched), m_onResized(std::move(onResized)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && !m_pending) {
+            m_pending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_pending = false;
+                    RunGuarded(m_onResized);
+                },
+                Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onResized;
+    bool m_pending = false;
+};
 
 void SetColumnWidth(QTableView* grid, int column, int width) {
     if (grid && grid->model() && grid->model()->columnCount() > column)
@@ -47,10 +81,15 @@ TFrmCrateboxMain::TFrmCrateboxMain(QWidget* parent) : TFrmBaseMain(parent) {
                    : QString();
     };
     BuildDesign();
+    // The views are laid out again when the window or the list pane beside
+    // the tree changes size.
+    new TAfterResize(_pnList, [this] { FormResize(); });
     RunGuarded([this] { FormCreate(); });
 }
 
-TFrmCrateboxMain::~TFrmCrateboxMain() { FormDestroy(); }
+TFrmCrateboxMain::~TFrmCrateboxMain() {
+    FormDestroy();
+}
 
 void TFrmCrateboxMain::FormCreate() {
     Updating = true;
@@ -65,10 +104,13 @@ void TFrmCrateboxMain::FormCreate() {
     ReadSettings();
     if (_lbPlaying)
         _lbPlaying->clear();
-    if (!MusicRoot.isEmpty() && QDir(MusicRoot).exists())
+    if (!MusicRoot.isEmpty() && QDir(MusicRoot).exists()) {
         BuildTree(MusicRoot);
-    else
+        if (NewsUpdateOnStart)
+            RunGuarded([this] { BuildNewMusicList(false); });
+    } else {
         BuildTree(QStringLiteral("/"));
+    }
     _pnToolbarRoot->show();
 }
 
@@ -83,6 +125,7 @@ void TFrmCrateboxMain::ReadSettings() {
     MusicRoot = Contexte->ReadString(QStringLiteral("MusicRoot"));
     QStringList tags;
     Contexte->ReadStrings(tags, QStringLiteral("TagsList"));
+    tags.sort(Qt::CaseInsensitive); // a sorted list, in the filters' order
     cbTagsList->clear();
     cbTagsList->addItems(tags);
     FillTagFilters();
@@ -251,12 +294,22 @@ void TFrmCrateboxMain::SetMusicRootFolder(const QString& folder) {
     MusicRoot = RemoveBackslash(folder);
     TreeRootFolder = MusicRoot;
     DatabaseLoaded = false;
+    // The Search and Neighbour lists belong to the old root's database:
+    // empty until the new root's is read (the Search tab reads it when
+    // shown).  Their column widths stay.
+    SearchModel->SetRows({});
+    NeighbourModel->SetRows({});
     cmRefreshAllClick();
 }
 
 void TFrmCrateboxMain::cmRefreshAllClick() {
-    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot
-                                                                : QStringLiteral("/"));
+    BuildTree(!MusicRoot.isEmpty() && QDir(MusicRoot).exists() ? MusicRoot : QStringLiteral("/"));
+    // The new tree has no focused node: the views show that, as after any
+    // focus change (before the window is first shown, showing it does).
+    if (m_shown)
+        VSTFocusChanged();
 }
 
-void TFrmCrateboxMain::SetStatusText(const QString& text) { StatusPanel->setText(text); }
+void TFrmCrateboxMain::SetStatusText(const QString& text) {
+    StatusPanel->setText(text);
+}

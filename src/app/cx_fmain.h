@@ -4,6 +4,7 @@
 // build and run their own tabs).
 
 #include "app/cx_cover_cache.h"
+#include "framework/qv_Component.h"
 #include "framework/qv_fbaseMain.h"
 #include "framework/qv_shortcut.h"
 #include "records/cx_database.h"
@@ -38,12 +39,11 @@ class QToolBar;
 class QTreeView;
 class TTextGridModel;
 class TFolderNode;
+class TFrmParameters;
 class TFolderTreeModel;
 class TShellListModel;
 class TRecordsGrid;
 class TSongListModel;
-class TqvImage;
-class TqvLabel;
 class TReportListModel;
 
 class TFrmCrateboxMain : public TFrmBaseMain {
@@ -61,7 +61,7 @@ public:
     QAction* tbAll = nullptr;
     QSplitter* Splitter = nullptr;
     QWidget* _pnTree = nullptr;
-    QLabel* _lbMusicRoot = nullptr;
+    TqvLabel* _lbMusicRoot = nullptr;
     QTreeView* VST = nullptr;
     QWidget* _pnList = nullptr;
     QTabWidget* PageControl = nullptr;
@@ -147,6 +147,11 @@ public:
     void LayoutRecordsGrid();
     void FillTagFilters();
     void cmSetMusicRootClick();
+    // Opens the parameters dialog filled with the current values and takes
+    // them back when confirmed (cx_fmain_parameters.cpp).
+    void cmParametersClick();
+    // The parameters dialog, when the program did not make one.
+    std::unique_ptr<TFrmParameters> OwnParameters;
     void SetMusicRootFolder(const QString& folder); // the chooser's confirmed result
     void BuildTree(const QString& folder);
     void cmRefreshAllClick();
@@ -252,6 +257,27 @@ public:
     // Information of the folder last shown by ShowRecord.
     std::unique_ptr<TRecordInfo> RecordInfo;
     // (record panel area: add further members here)
+
+    // --- new-music list, bookmarks, cover search and paste
+    //     (cx_fmain_shortcuts.cpp) ---------------------------------------------
+    void BuildShortcutsArea(); // menu items and wiring
+    void cmNewsClick();
+    // Rebuilds the new-music folder; refused names are reported, a walk
+    // stopped by closing the window changes nothing.
+    void BuildNewMusicList(bool showProgress);
+    void _sbBookmarkItClick();
+    void ImageFolderDblClick();
+    void PopupMenuImagePopup();
+    void cmPasteImageClick();
+    // Stores a picture as the current record's "Folder.bmp" and shows it.
+    void SaveCoverPicture(const QImage& picture);
+    // Picture files dropped on the cover.
+    void ImageFolderDropFiles(const QStringList& files);
+    // A folder was renamed in Tralu: the shortcuts of the new-music and
+    // bookmark folders follow it, and so do their nodes.
+    void FolderRenamed(const QString& oldPath, const QString& newPath);
+    QAction* cmImageSearch = nullptr;
+    QAction* cmPasteImage = nullptr;
 
     // --- Records tab: grid of covers (cx_fmain_records.cpp) -----------------
     void RefreshRecordsGrid(bool force);

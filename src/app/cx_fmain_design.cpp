@@ -1,6 +1,7 @@
 // Main window: the window design (panes, toolbar, tabs, menus, status bar).
 #include "app/cx_fmain.h"
 
+#include "framework/qv_Component.h"
 #include "framework/qv_application.h"
 
 #include <QAction>
@@ -64,7 +65,7 @@ void TFrmCrateboxMain::BuildDesign() {
     auto* treeColumn = new QVBoxLayout(_pnTree);
     treeColumn->setContentsMargins(0, 0, 0, 0);
     treeColumn->setSpacing(0);
-    _lbMusicRoot = Named(new QLabel(_pnTree), "_lbMusicRoot");
+    _lbMusicRoot = Named(new TqvLabel(_pnTree), "_lbMusicRoot");
     _lbMusicRoot->setFixedHeight(25);
     _lbMusicRoot->setAlignment(Qt::AlignCenter);
     QFont rootFont = _lbMusicRoot->font();
@@ -143,8 +144,8 @@ void TFrmCrateboxMain::BuildDesign() {
             Guarded([this](bool) { cmRefreshAllClick(); }));
     connect(cmSetMusicRoot, &QAction::triggered, this,
             Guarded([this](bool) { cmSetMusicRootClick(); }));
+    connect(cmParameters, &QAction::triggered, this,
+            Guarded([this](bool) { cmParametersClick(); }));
     BuildTreeArea();
-    // Actions of later areas stay disabled until their handlers exist.
-    for (QAction* pending : {cmNews, cmParameters})
-        pending->setEnabled(false);
+    BuildShortcutsArea();
 }

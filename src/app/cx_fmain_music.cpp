@@ -2,6 +2,8 @@
 #include "app/cx_fmain.h"
 
 #include "app/Cratebox_str.h"
+#include "app/cx_browser_rules.h"
+#include "app/cx_foldertree.h"
 #include "app/cx_record_panel.h"
 #include "app/cx_song_list.h"
 #include "framework/qv_Component.h"
@@ -150,6 +152,7 @@ void TFrmCrateboxMain::BuildMusicTab() {
                     PopupMenuImage->popup(pnImage->mapToGlobal(pos));
             }));
     ImageFolder = Named(new TqvImage(pnImage), "ImageFolder");
+    ImageFolder->SaveSettings = false; // the cover is chosen by the record shown
     ImageFolder->setGeometry(6, 6, 186, 186);
     ImageFolder->SetStretch(smBoth);
     ImageFolder->SetCenter(true);
@@ -165,6 +168,8 @@ void TFrmCrateboxMain::BuildMusicTab() {
     btPlaySong = Named(new QPushButton(QStringLiteral("Play song"), tsMusic), "btPlaySong");
     btEnqueueSong =
         Named(new QPushButton(QStringLiteral("Enqueue song"), tsMusic), "btEnqueueSong");
+    btPlaySong->setEnabled(false);
+    btEnqueueSong->setEnabled(false);
     songRow->addWidget(btPlaySong);
     songRow->addWidget(btEnqueueSong);
     songRow->addStretch(1);
@@ -274,6 +279,11 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
 
     CollectFolderFiles(folder);
     SongListModel->SetSongs(Songs);
+    // The focused node shows the music-folder icon once its songs are
+    // known (not when the folder shown is a record chosen in a list).
+    if (TFolderNode* node = FocusedNode();
+        node && !Songs.isEmpty() && SameFolder(node->Data.Path, folder))
+        SetNodeImageIndex(node, fiMusicFolder);
     DrawGridMusic->viewport()->update();
 
     // Filling the boxes must not write either; edits are live again
@@ -285,8 +295,10 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
     ShowRecordInfo();
     RefreshTagsGrid();
 
-    _sbBookmarkIt->setText(StringList().Get(Cratebox_str::BookmarkIt));
-    _sbBookmarkIt->setProperty("Tag", 0);
+    const bool bookmarked = PathOverride.isEmpty() && FocusedNodeIsBookmarked();
+    _sbBookmarkIt->setText(
+        StringList().Get(bookmarked ? Cratebox_str::RemoveBookmark : Cratebox_str::BookmarkIt));
+    _sbBookmarkIt->setProperty("Tag", bookmarked ? -1 : 0);
 
     if (Songs.isEmpty()) {
         ClearRecordPanel();
@@ -298,12 +310,13 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
     const QString parent = slash > 0 ? path.left(slash) : QString();
     _lbAuteur->SetCaption(parent.mid(parent.lastIndexOf(QLatin1Char('/')) + 1));
     _lbDisque->SetCaption(path.mid(slash + 1));
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             edRecordRelease, edTags, BtAddTag, btSameTag, cbTagsList, edRecordRip, btPlayDir,
-             btEnqueue, btEnqueueSong, btPlaySong, _sbBookmarkIt, btShowLike})
+    // The play and enqueue buttons stay disabled until the window drives the
+    // player: a button that does nothing must not look live.
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{edRecordRelease, edTags, BtAddTag, btSameTag, cbTagsList,
+                                         edRecordRip, _sbBookmarkIt, btShowLike})
         if (control)
             control->setEnabled(true);
-    SetPlayMenuEnabled(true);
     // The selected song's tags last: a tag that cannot be read is reported
     // without leaving the panel half filled.
     DrawGridTagsClick();

@@ -4,13 +4,13 @@
 
 #include "app/Cratebox_str.h"
 #include "app/cx_song_list.h"
-#include "app/cx_songfiles.h"
-#include "app/cx_songnames.h"
-#include "app/cx_songruns.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_confirm.h"
 #include "framework/qv_str.h"
+#include "songs/cx_songfiles.h"
+#include "songs/cx_songnames.h"
+#include "songs/cx_songruns.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

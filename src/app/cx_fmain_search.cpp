@@ -24,6 +24,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // Report list over a TReportListModel: full-row single selection, type-ahead
@@ -60,10 +63,23 @@ QTreeView* NewReportList(QWidget* parent, const char* name, TReportListModel* mo
 }
 
 // Column widths from the settings, under `prefix` followed by the column.
+// A column without a stored width is fitted to its header and its cells,
+// once, after the list's first fill; later fills leave it as the user made
+// it.
 void ApplyStoredWidths(QTreeView* list, const QString& prefix) {
-    for (int i = 0; i < list->model()->columnCount(); ++i)
-        list->setColumnWidth(
-            i, ClampColumnWidth(Contexte->ReadInteger(prefix + QString::number(i), 50)));
+    constexpr qint32 kNone = std::numeric_limits<qint32>::min();
+    const char* const fitted = "ColumnsFitted";
+    const bool fit = !list->property(fitted).toBool();
+    list->setProperty(fitted, true);
+    for (int i = 0; i < list->model()->columnCount(); ++i) {
+        const qint32 stored = Contexte->ReadInteger(prefix + QString::number(i), kNone);
+        if (stored != kNone)
+            list->setColumnWidth(i, ClampColumnWidth(stored));
+        else if (fit) {
+            list->resizeColumnToContents(i); // the header's and the cells' widths
+            list->setColumnWidth(i, ClampColumnWidth(list->columnWidth(i)));
+        }
+    }
 }
 
 // Caption of a column of the lists: the neighbour list has "Distance" first,
@@ -181,9 +197,11 @@ void TFrmCrateboxMain::DatabaseProgress(TRecordStructList&, const QString& dir, 
 void TFrmCrateboxMain::tsSearchShow() {
     if (Updating)
         return;
+    // Not loaded: never read, or read for another music root.
+    const bool otherDatabase = !DatabaseLoaded;
     if (!DatabaseLoaded && LoadDatabase(*Database, MusicRoot))
         DatabaseLoaded = true;
-    if (!SearchListFilled) {
+    if (!SearchListFilled || otherDatabase) {
         try {
             FillSearchList();
         } catch (const EToolsError&) {
@@ -231,6 +249,12 @@ void TFrmCrateboxMain::BtUpdateDBClick() {
         result = TBuildResult::Built; // the walk's lines until the error are loaded
         throw;
     }
+    // Folders whose names are not text are left out: named once, after the
+    // walk, in place of the last folder it showed.
+    if (const QStringList& skipped = Database->SkippedFolders();
+        !skipped.isEmpty() && result != TBuildResult::Stopped)
+        SetStatusText(QStringLiteral("Skipped (name is not valid UTF-8): ") +
+                      skipped.join(QStringLiteral(", ")));
     switch (result) {
     case TBuildResult::Built:
         FillSearchList();

@@ -5,13 +5,13 @@
 #include "app/Cratebox_str.h"
 #include "app/cx_record_panel.h"
 #include "app/cx_song_list.h"
-#include "app/cx_songfiles.h"
-#include "app/cx_songnames.h"
-#include "app/cx_songruns.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
+#include "songs/cx_songfiles.h"
+#include "songs/cx_songnames.h"
+#include "songs/cx_songruns.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -197,7 +197,7 @@ void TFrmCrateboxMain::BuildTagTab() {
     ID3V1_TitleEdit = AddEdit(_pnid3v1, "ID3V1_TitleEdit", 30);
     ID3V1_ArtistEdit = AddEdit(_pnid3v1, "ID3V1_ArtistEdit", 30);
     ID3V1_AlbumEdit = AddEdit(_pnid3v1, "ID3V1_AlbumEdit", 30);
-    ID3V1_TrackEdit = AddEdit(_pnid3v1, "ID3V1_TrackEdit", 2);
+    ID3V1_TrackEdit = AddEdit(_pnid3v1, "ID3V1_TrackEdit", 3);
     ID3V1_YearEdit = AddEdit(_pnid3v1, "ID3V1_YearEdit", 4);
     cbID3v1Genre = new QComboBox(_pnid3v1);
     cbID3v1Genre->setObjectName(QStringLiteral("ID3V1_GenreComboBox"));
@@ -223,7 +223,7 @@ void TFrmCrateboxMain::BuildTagTab() {
     ID3V2_TitleEdit = AddEdit(_pnid3v1, "ID3V2_TitleEdit");
     ID3V2_ArtistEdit = AddEdit(_pnid3v1, "ID3V2_ArtistEdit");
     ID3V2_AlbumEdit = AddEdit(_pnid3v1, "ID3V2_AlbumEdit");
-    ID3V2_TrackEdit = AddEdit(_pnid3v1, "ID3V2_TrackEdit", 2);
+    ID3V2_TrackEdit = AddEdit(_pnid3v1, "ID3V2_TrackEdit", 3);
     ID3V2_YearEdit = AddEdit(_pnid3v1, "ID3V2_YearEdit", 4);
     ID3V2_GenreEdit = AddEdit(_pnid3v1, "ID3V2_GenreEdit");
     ID3V2_CommentEdit = AddEdit(_pnid3v1, "ID3V2_CommentEdit");
@@ -369,6 +369,15 @@ void TFrmCrateboxMain::LoadSelectedSongTags(bool forced) {
     if (!SongFileExists(path))
         return;
     btNormalizeTags->setEnabled(true);
+    // ID3 tags are neither read from nor written to other formats: the
+    // groups stay empty and disabled, and the status line says why.
+    const bool mpeg = IsMpegAudioFile(path);
+    _cbID3V1->setEnabled(mpeg);
+    _cbID3V2->setEnabled(mpeg);
+    if (!mpeg) {
+        SetStatusText(QStringLiteral("ID3 tags are kept in MPEG audio files only"));
+        return;
+    }
     btSaveTags->setEnabled(true);
 
     if (!ID3v1Tag->ReadTag(LocalPath(path)))
@@ -432,6 +441,13 @@ void TFrmCrateboxMain::btSaveTagsClick() {
     // WMA, WAV ... file they would break it.
     if (!IsMpegAudioFile(path))
         RaiseTagError(Cratebox_str::CannotSaveTag, path);
+    // Both tags hold tracks 1 to 255: a larger number is refused before
+    // either tag is written, rather than saved cut.
+    for (const auto& [box, edit] :
+         {std::pair{_cbID3V1, ID3V1_TrackEdit}, std::pair{_cbID3V2, ID3V2_TrackEdit}})
+        if (box->isChecked() && TrackTextTooLarge(edit->text()))
+            throw ETagException(StringList().Get(Cratebox_str::CannotSaveTag) + path +
+                                QStringLiteral(": track %1 is above 255").arg(edit->text()));
     if (_cbID3V1->isChecked())
         SaveID3v1FromEdits(path);
     else

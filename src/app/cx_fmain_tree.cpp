@@ -6,6 +6,7 @@
 #include "app/cx_shelllist.h"
 
 #include "framework/qv_application.h"
+#include "framework/qv_confirm.h"
 #include "framework/qv_tools.h"
 #include "platform/file_ops.h"
 #include "platform/picture_loader.h"
@@ -253,6 +254,9 @@ void TFrmCrateboxMain::RebuildToolbar(const QString& folder) {
         const QString entryFolder = CoverEntryFolder(entry);
         auto* button = new QAction(LastPathPart(entryFolder), ToolBar);
         button->setToolTip(button->text());
+        // The caption is the name unchanged: an icon text taken from the
+        // text would lose its "&" and "...".
+        button->setIconText(QString(button->text()).replace(QLatin1Char('&'), QLatin1String("&&")));
         button->setData(kToolbarFolderTag + int(i));
         int image = tiFolder;
         const QString cover = EntryFirstField(entry);
@@ -316,6 +320,7 @@ void TFrmCrateboxMain::VSTInitNode(TFolderNode& node) {
     TFolderNodeData& data = node.Data;
     data.Children.reset();
     data.ImageIndex = fiNestedFolder;
+    data.Hint.clear();
     const TFolderNode* parent = node.Parent();
     if (!parent)
         return;
@@ -325,6 +330,9 @@ void TFrmCrateboxMain::VSTInitNode(TFolderNode& node) {
             data.Path = EntrySecondField(entry);
             data.Name = EntryFirstField(entry);
             data.ShortcutFile = EntryThirdField(entry);
+            // A bookmark or new-music entry whose record is gone.
+            if (!data.ShortcutFile.isEmpty() && !IsExistingFolder(data.Path))
+                data.Hint = QStringLiteral("missing");
         }
         return;
     }
@@ -431,9 +439,12 @@ bool TFrmCrateboxMain::VSTNewText(TFolderNode& node, const QString& newText) {
         newText.contains(QChar(0)))
         return false;
     const QString newPath = data.Path.left(slash + 1) + newText;
-    if (!RenameNoReplace(data.Path, newPath))
+    const QString oldPath = data.Path;
+    if (!RenameNoReplace(oldPath, newPath))
         return false;
     const bool wasCurrent = PathOverride.isEmpty() && FocusedNode() == &node;
+    // Bookmarks and new-music entries keep leading to the folder.
+    FolderRenamed(oldPath, newPath);
     data.Path = newPath;
     data.Name = newText;
     // A shortcut keeps leading to the folder it was made for.
@@ -502,6 +513,20 @@ void TFrmCrateboxMain::cmDeleteClick() {
     // Only the node of the folder that goes: a record shown from a list
     // leaves the tree's focused node alone.
     TFolderNode* node = FocusedNode();
+    // A node reached through a shortcut (a bookmark, a new-music entry, a
+    // shortcut of the root): the shortcut goes, never the folder it leads to.
+    if (PathOverride.isEmpty() && node && !node->Data.ShortcutFile.isEmpty()) {
+        const QString link = node->Data.ShortcutFile;
+        if (!Confirm(QStringLiteral("The shortcut \"%1\" will be moved to the trash; the folder "
+                                    "it points to stays (\"%2\").")
+                         .arg(link, node->Data.Path)))
+            return;
+        if (!ShellRecycle(link, true, false))
+            return;
+        VST->selectionModel()->clearCurrentIndex();
+        VSTModel->DeleteNode(node);
+        return;
+    }
     if (node && (!PathOverride.isEmpty() || node->Data.Path != folder))
         node = nullptr;
     if (!ShellRecycle(folder, true, true))
@@ -533,6 +558,9 @@ void TFrmCrateboxMain::RefreshListTab(bool force) {
         ShellListModel = new TShellListModel(ShellListView);
         ShellListModel->OnError = [](const QString& message) {
             HandleApplicationError(std::make_exception_ptr(EToolsError(message)));
+        };
+        ShellListModel->OnRenamed = [this](const QString& oldPath, const QString& newPath) {
+            RunGuarded([&] { FolderRenamed(oldPath, newPath); });
         };
         ShellListView->setModel(ShellListModel);
         ShellListView->setSortingEnabled(true);

@@ -1,6 +1,9 @@
 // The folder tree's model: nodes made on demand, one record each.
 #include "app/cx_foldertree.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace {
 class TChanging {
 public:
@@ -169,7 +172,12 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         return node->Data.Name;
     case Qt::ToolTipRole:
-        return node->Data.Path;
+        return node->Data.Hint.isEmpty() ? node->Data.Path : node->Data.Hint;
+    case Qt::ForegroundRole:
+        // A node with a hint leads nowhere: greyed like a disabled item.
+        if (!node->Data.Hint.isEmpty())
+            return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+        return {};
     case Qt::DecorationRole:
         if (node->Data.ImageIndex >= 0 && node->Data.ImageIndex < m_images.size())
             return m_images.at(node->Data.ImageIndex);

@@ -28,6 +28,7 @@ struct TFolderNodeData {
     QString ShortcutFile;                  // the shortcut the node comes from, or empty
     std::unique_ptr<QStringList> Children; // entries of the children, once listed
     qint32 ImageIndex = fiNestedFolder;
+    QString Hint; // shown instead of the path ("missing" for a shortcut that leads nowhere)
 };
 
 class TFolderNode {

@@ -46,8 +46,9 @@ QString SongDisplayName(const QString& fileName) {
 
 QString PanelCoverPath(const QString& folder, const QStringList& pictures) {
     const QDir dir(folder);
-    const QStringList names =
-        dir.entryList(QDir::Files | QDir::Readable | QDir::Hidden, QDir::Unsorted);
+    QStringList names = dir.entryList(QDir::Files | QDir::Readable | QDir::Hidden, QDir::Unsorted);
+    // Names that differ only in case: the first in listing order wins.
+    std::sort(names.begin(), names.end(), ListingOrderLess);
     for (const char* wanted : {"Folder.bmp", "Folder.jpg", "Folder.jpeg", "Folder.gif"}) {
         for (const QString& name : names)
             if (name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0)

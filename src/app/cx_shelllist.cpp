@@ -51,8 +51,11 @@ bool TShellListModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     const QString newPath = RenamedPath(oldPath, newName);
     int error = 0;
-    if (!newPath.isEmpty() && RenameNoReplace(oldPath, newPath, &error))
+    if (!newPath.isEmpty() && RenameNoReplace(oldPath, newPath, &error)) {
+        if (OnRenamed)
+            OnRenamed(oldPath, newPath);
         return true;
+    }
     if (OnError) {
         const QString reason = newPath.isEmpty() ? QStringLiteral("Invalid name")
                                                  : QString::fromLocal8Bit(std::strerror(error));

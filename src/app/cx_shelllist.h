@@ -19,6 +19,8 @@ public:
 
     // Receives the message of a rename that failed.
     std::function<void(const QString& message)> OnError;
+    // After an entry was renamed.
+    std::function<void(const QString& oldPath, const QString& newPath)> OnRenamed;
 
     // Shows folder; the index of the folder to give the view as its root.
     QModelIndex SetRootFolder(const QString& folder);

@@ -29,6 +29,9 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions& options, 
         } else if (arg == QLatin1String("--screenshot")) {
             if (!value(options.screenshot))
                 return false;
+        } else if (arg == QLatin1String("--write-caption-list")) {
+            if (!value(options.writeCaptionList))
+                return false;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             options.help = true;
         } else {
@@ -45,7 +48,11 @@ QString StartupUsage() {
                           "  --show FOLDER      open FOLDER: a record on the Music tab, other\n"
                           "                     folders on the Records tab\n"
                           "  --screenshot FILE  save the main window as PNG once shown, then "
-                          "close\n");
+                          "close\n"
+                          "       tralu --write-caption-list FILE\n"
+                          "  --write-caption-list FILE  write the English caption list of the\n"
+                          "                     windows as designed (the master of the language\n"
+                          "                     files) and end\n");
 }
 
 bool SaveScreenshot(QWidget& window, const QString& path) {

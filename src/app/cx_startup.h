@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tralu:
 //   tralu [--music-root DIR] [--show FOLDER] [--screenshot FILE]
+//   tralu --write-caption-list FILE
 
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,8 @@ struct StartupOptions {
     QString musicRoot;
     QString screenshot;
     QString show; // a folder to show at start, as "Show Record" would
+    // Writes the English master caption list of the windows as designed, then ends.
+    QString writeCaptionList;
     bool help = false;
 };
 

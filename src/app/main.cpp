@@ -1,5 +1,6 @@
 // Program entry: framework first (numbered texts, settings, languages),
 // then the application object, the main window and the message loop.
+#include "app/cx_fParameters.h"
 #include "app/cx_fmain.h"
 #include "app/cx_startup.h"
 #include "framework/qv_application.h"
@@ -9,6 +10,7 @@
 #include "framework/qv_str.h"
 #include "platform/termination.h"
 
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -26,9 +28,19 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Writing the master reads no settings and no language file: the texts
+    // are those the windows are designed with.
+    QTemporaryDir masterFolder;
+    const bool writeMaster = !options.writeCaptionList.isEmpty();
+    if (writeMaster)
+        qputenv("TRALU_SETTINGS", masterFolder.filePath(QStringLiteral("user.reg")).toUtf8());
+
     qv_str::AppendFrameworkTexts();
     TqvContexte contexte;
     TqvLanguage language;
+    if (writeMaster)
+        language.SetFolders(masterFolder.filePath(QStringLiteral("none")),
+                            masterFolder.filePath(QStringLiteral("none")));
     QApplication::setApplicationName(QStringLiteral("Tralu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tralu"));
     InstallShellConfirmation();
@@ -36,6 +48,16 @@ int main(int argc, char** argv) {
         UseStandardErrorSink(); // nothing may wait for a click
 
     TFrmCrateboxMain window;
+    TFrmParameters parameters; // lives for the whole run, hidden between openings
+    if (writeMaster) {
+        try {
+            language.WriteCaptionList(options.writeCaptionList);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tralu: %s\n", e.what());
+            return 1;
+        }
+        return 0;
+    }
     InstallTerminationHandler(&window, [&window] { window.close(); });
     if (!options.musicRoot.isEmpty())
         RunGuarded([&] { window.SetMusicRootFolder(options.musicRoot); });

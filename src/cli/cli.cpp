@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 
 #include "cli/cli_db.h"
+#include "cli/cli_news.h"
+#include "cli/cli_play.h"
 #include "cli/cli_rename.h"
 #include "cli/cli_tags.h"
 
@@ -21,6 +23,8 @@ constexpr CommandGroup kGroups[] = {
     {"tags", "show, set, remove and normalize the ID3v1 and ID3v2 tags of MP3 files", RunTags},
     {"rename", "rename the songs of a record from their tags or by cutting their names", RunRename},
     {"db", "build the record database of a music root, list and search it", RunDb},
+    {"news", "rebuild the new-music list of a music root", RunNews},
+    {"play", "play songs and record folders through the built-in player", RunPlay},
 };
 
 void PrintHelp(std::ostream& out) {

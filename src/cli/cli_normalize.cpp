@@ -1,8 +1,8 @@
 #include "cli/cli_normalize.h"
 
-#include "app/cx_songfiles.h"
-#include "app/cx_songruns.h"
 #include "cli/cli_songs.h"
+#include "songs/cx_songfiles.h"
+#include "songs/cx_songruns.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 

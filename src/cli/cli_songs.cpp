@@ -1,8 +1,8 @@
 #include "cli/cli_songs.h"
 
-#include "app/cx_songnames.h"
-#include "app/cx_songruns.h"
 #include "platform/file_ops.h"
+#include "songs/cx_songnames.h"
+#include "songs/cx_songruns.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,4 +2,4 @@
 # record folder, shared with the main window.
 list(APPEND TRALU_CLI_SOURCES cli_songs.cpp cli_songs.h cli_normalize.cpp cli_normalize.h
                               cli_rename.cpp cli_rename.h)
-list(APPEND TRALU_CLI_LIBS tralu_app_core)
+list(APPEND TRALU_CLI_LIBS tralu_songs)

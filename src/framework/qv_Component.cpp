@@ -1,9 +1,22 @@
 #include "framework/qv_Component.h"
 
+#include "framework/qv_labelrules.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontMetrics>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
+
+#include "framework/qv_application.h"
+#include "framework/qv_contexte.h"
+#include "framework/qv_tools.h"
+#include "platform/picture_loader.h"
+#include "platform/shell_services.h"
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 
 // --- TqvLabel ----------------------------------------------------------------
@@ -84,10 +97,39 @@ void TqvLabel::SetColor(const QColor& color) {
     update();
 }
 
+void TqvLabel::SetRotation(int degrees) {
+    if (AcceptRotation(degrees, m_rotation))
+        Changed();
+}
+
+void TqvLabel::SetWeight(int weight) {
+    if (AcceptWeight(weight, m_weight))
+        Changed();
+}
+
+void TqvLabel::setAlignment(Qt::Alignment alignment) {
+    SetAlignment(alignment & Qt::AlignHorizontal_Mask);
+    if (alignment & Qt::AlignVCenter)
+        SetLayout(tlCenter);
+    else if (alignment & Qt::AlignBottom)
+        SetLayout(tlBottom);
+    else
+        SetLayout(tlTop);
+}
+
+QFont TqvLabel::PaintFont() const {
+    QFont f = font();
+    if (m_weight > 0)
+        f.setWeight(QFont::Weight(std::clamp(m_weight, 100, 900)));
+    return f;
+}
+
 int TqvLabel::TextFlags() const {
     int flags = Qt::TextExpandTabs | Qt::AlignTop | int(m_alignment);
-    if (m_wordWrap)
+    if (m_wordWrap && m_rotation == 0)
         flags |= Qt::TextWordWrap;
+    if (m_rotation != 0)
+        flags |= Qt::TextSingleLine;
     if (m_showAccelChar)
         flags |= Qt::TextShowMnemonic;
     return flags;
@@ -102,12 +144,14 @@ QString TqvLabel::PaddedText(bool measuring) const {
 }
 
 QRect TqvLabel::MeasureText(const QRect& rect) const {
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics(PaintFont());
     const int width = m_wordWrap && rect.width() > 0 ? rect.width() : 1 << 20;
     QRect measured = metrics.boundingRect(QRect(rect.left(), rect.top(), width, 1 << 20),
                                           TextFlags() & ~int(Qt::AlignRight | Qt::AlignHCenter),
                                           PaddedText(true));
     measured.moveTopLeft(rect.topLeft());
+    if (m_rotation != 0)
+        measured.setSize(RotatedTextSize(m_rotation, measured.width(), measured.height()));
     if (!isEnabled())
         measured.adjust(0, 0, 1, 1);
     else if (m_shadow)
@@ -190,32 +234,35 @@ void TqvLabel::paintEvent(QPaintEvent*) {
 
     const int flags = TextFlags();
     const QString text = PaddedText(false);
-    painter.setFont(font());
+    const QFont paintFont = PaintFont();
+    painter.setFont(paintFont);
+    const QPoint origin = RotatedTextOrigin(rect, m_rotation, QFontMetrics(paintFont).height());
+    // One text output, at an offset from the placed rectangle.
+    const auto drawText = [&](const QPoint& offset, const QColor& color) {
+        painter.setPen(color);
+        if (m_rotation == 0) {
+            painter.drawText(rect.translated(offset), flags, text);
+            return;
+        }
+        painter.save();
+        painter.translate(origin + offset);
+        painter.rotate(-m_rotation / 10.0);
+        painter.drawText(QRect(0, 0, 1 << 16, QFontMetrics(paintFont).height()),
+                         flags & ~int(Qt::AlignRight | Qt::AlignHCenter), text);
+        painter.restore();
+    };
     if (!isEnabled()) {
-        painter.setPen(pal.color(QPalette::Light));
-        painter.drawText(rect.translated(1, 1), flags, text);
-        painter.setPen(pal.color(QPalette::Dark));
-        painter.drawText(rect, flags, text);
+        drawText({1, 1}, pal.color(QPalette::Light));
+        drawText({0, 0}, pal.color(QPalette::Dark));
         return;
     }
     if (m_shadow) {
-        QPoint shadow(m_shadowX, m_shadowY);
-        QPoint offset(0, 0);
-        if (m_alignment & Qt::AlignRight) {
-            shadow = QPoint(0, m_shadowY);
-            offset = QPoint(-m_shadowX, 0);
-        } else if (m_alignment & Qt::AlignHCenter) {
-            shadow = QPoint(m_shadowX / 2, m_shadowY);
-            offset = QPoint(-(m_shadowX / 2), 0);
-        }
-        painter.setPen(pal.color(QPalette::Dark));
-        painter.drawText(rect.translated(shadow), flags, text);
-        painter.setPen(pal.color(QPalette::WindowText));
-        painter.drawText(rect.translated(offset), flags, text);
+        const TShadowPlacement placement = ShadowPlacement(m_alignment, m_shadowX, m_shadowY);
+        drawText(placement.shadow, pal.color(QPalette::Dark));
+        drawText(placement.text, pal.color(QPalette::WindowText));
         return;
     }
-    painter.setPen(pal.color(QPalette::WindowText));
-    painter.drawText(rect, flags, text);
+    drawText({0, 0}, pal.color(QPalette::WindowText));
 }
 
 // --- TqvImage ------------------------------------------------------------------
@@ -270,7 +317,156 @@ void TqvImage::paintEvent(QPaintEvent*) {
     painter.drawPixmap(target.topLeft(), m_scaled);
 }
 
+TqvImage::~TqvImage() {
+    // Only a control that read its name writes it back.
+    if (SaveSettings && m_settingsRead && Contexte)
+        RunGuarded([this] {
+            Contexte->WriteString(QStringLiteral("FileName"), m_fileName,
+                                  TqvContexte::ImageSection(this, m_section));
+        });
+}
+
+void TqvImage::SetFileName(const QString& fileName) {
+    if (fileName.compare(m_fileName, Qt::CaseInsensitive) == 0)
+        return;
+    if (!fileName.isEmpty()) {
+        QString error;
+        const QImage picture = ReadPicture(fileName, QSize(), &error);
+        if (picture.isNull())
+            throw EToolsError(error.isEmpty() ? fileName : error);
+        SetPicture(picture);
+    } else {
+        SetPicture(QImage());
+    }
+    if (OnFileChange)
+        OnFileChange(this, fileName);
+    m_fileName = fileName;
+}
+
+void TqvImage::SetAllowDropFile(bool allow) {
+    setAcceptDrops(allow);
+}
+
+void TqvImage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_settingsRead || !SaveSettings || !Contexte)
+        return;
+    m_settingsRead = true;
+    RunGuarded([this] {
+        SetFileName(Contexte->ReadString(QStringLiteral("FileName"), m_fileName,
+                                         TqvContexte::ImageSection(this, m_section)));
+    });
+}
+
+void TqvImage::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().value(0).isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TqvImage::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString path = urls.first().toLocalFile();
+    RunGuarded([this, &path] { SetFileName(path); });
+}
+
 void TqvImage::mouseDoubleClickEvent(QMouseEvent* event) {
     QWidget::mouseDoubleClickEvent(event);
     emit DoubleClicked();
+}
+
+// --- TqvPanelPicture -------------------------------------------------------------
+
+TqvPanelPicture::TqvPanelPicture(QWidget* parent) : QFrame(parent) {}
+
+void TqvPanelPicture::SetPicture(const QImage& picture) {
+    m_picture = picture;
+    update();
+}
+
+void TqvPanelPicture::SetStretch(TStretchMode mode) {
+    m_stretch = mode;
+    update();
+}
+
+void TqvPanelPicture::SetAlignment(Qt::Alignment horizontal) {
+    m_horizontal = horizontal & Qt::AlignHorizontal_Mask;
+    update();
+}
+
+void TqvPanelPicture::SetAlignmentVert(Qt::Alignment vertical) {
+    m_vertical = vertical & Qt::AlignVertical_Mask;
+    update();
+}
+
+void TqvPanelPicture::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event); // background and frame
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    const QRect target =
+        PanelPictureRect(contentsRect(), m_picture.size(), m_stretch, m_horizontal, m_vertical);
+    if (target.size() == m_picture.size())
+        painter.drawImage(target.topLeft(), m_picture);
+    else if (ShouldStretch(m_stretch, m_picture.size(), contentsRect().size()))
+        painter.drawImage(target, m_picture);
+    else // cut to the visible part
+        painter.drawImage(target.topLeft(), m_picture, QRect(QPoint(0, 0), target.size()));
+}
+
+// --- TqvLabelLink --------------------------------------------------------------------
+
+QString LinkPrefix(TLinkKind kind) {
+    // The web prefix is written with slashes: that is what browsers open.
+    static const char* const prefixes[] = {
+        "",        "http://", "file:",     "mailto:", "ftp:",  "https:",
+        "gopher:", "nntp:",   "prospero:", "telnet:", "news:", "wais:"};
+    const int index = int(kind);
+    return index >= 0 && index <= int(lkWais) ? QString::fromLatin1(prefixes[index]) : QString();
+}
+
+QString LinkAddress(TLinkKind kind, const QString& caption) {
+    QString target = caption;
+    for (qsizetype i = 0; i < target.size(); ++i)
+        if (target.at(i) == u'&')
+            target.remove(i, 1); // "&&" leaves one "&"
+    return LinkPrefix(kind) + target;
+}
+
+TqvLabelLink::TqvLabelLink(QWidget* parent) : TqvLabel(parent) {
+    setCursor(Qt::PointingHandCursor);
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    setPalette(pal);
+    FontOver = font();
+    FontOver.setUnderline(true);
+}
+
+void TqvLabelLink::Execute() {
+    QString prefix = LinkPrefix(LinkKind);
+    QString target = LinkAddress(lkNone, Caption());
+    if (OnExecute)
+        OnExecute(this, prefix, target);
+    ShellServices().OpenUrl(QUrl(prefix + target)); // a failure is silent
+}
+
+void TqvLabelLink::enterEvent(QEnterEvent* event) {
+    TqvLabel::enterEvent(event);
+    m_saved = font();
+    setFont(FontOver);
+}
+
+void TqvLabelLink::leaveEvent(QEvent* event) {
+    TqvLabel::leaveEvent(event);
+    setFont(m_saved);
+}
+
+void TqvLabelLink::mouseReleaseEvent(QMouseEvent* event) {
+    TqvLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit Clicked();
+        Execute();
+    }
 }

@@ -56,7 +56,9 @@ void HandleApplicationError(const std::exception_ptr& error) {
     box.exec();
 }
 
-void SetErrorSink(TErrorSink sink) { Sink() = std::move(sink); }
+void SetErrorSink(TErrorSink sink) {
+    Sink() = std::move(sink);
+}
 
 void UseStandardErrorSink() {
     SetErrorSink([](const QString& title, const QString& message) {

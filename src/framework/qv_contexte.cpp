@@ -1,5 +1,6 @@
 #include "framework/qv_contexte.h"
 
+#include "framework/qv_language.h"
 #include "platform/reg_hive.h"
 
 #include <QCoreApplication>
@@ -246,4 +247,10 @@ bool HasSizeableBorder(const QWidget* window) {
     return window->minimumSize() != window->maximumSize();
 }
 
-TqvForm::TqvForm(QWidget* parent) : QMainWindow(parent) {}
+TqvForm::TqvForm(QWidget* parent) : QMainWindow(parent) {
+    TqvLanguage::RegisterWindow(this);
+}
+
+TqvForm::~TqvForm() {
+    TqvLanguage::UnregisterWindow(this);
+}

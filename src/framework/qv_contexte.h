@@ -84,6 +84,7 @@ class TqvForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TqvForm(QWidget* parent = nullptr);
+    ~TqvForm() override;
     QString SettingsName; // replaces the class name in FormSection when set
     std::function<void(TqvForm*)> OnTranslated;
 };

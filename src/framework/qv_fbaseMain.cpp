@@ -1,16 +1,17 @@
 #include "framework/qv_fbaseMain.h"
 
 #include "framework/qv_application.h"
+#include "framework/qv_fBaseAPropos.h"
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
-#include "platform/version.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 
 TFrmBaseMain::TFrmBaseMain(QWidget* parent) : TqvForm(parent) {
     PopupMenu = new QMenu(this);
@@ -34,11 +35,17 @@ TFrmBaseMain::TFrmBaseMain(QWidget* parent) : TqvForm(parent) {
     _NClose->setObjectName(QStringLiteral("_NClose"));
     cmClose = PopupMenu->addAction(QStringLiteral("Close"));
     cmClose->setObjectName(QStringLiteral("cmClose"));
-    // Adding and editing languages come with the language files.
-    cmNewLanguage->setEnabled(false);
-    cmEditLanguage->setEnabled(false);
+    AskLanguageName = [this](const QString& caption, const QString& prompt, QString& name) {
+        bool ok = false;
+        name = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
+        return ok;
+    };
 
     connect(cmAbout, &QAction::triggered, this, Guarded([this](bool) { cmAboutClick(); }));
+    connect(cmNewLanguage, &QAction::triggered, this,
+            Guarded([this](bool) { cmNewLanguageClick(); }));
+    connect(cmEditLanguage, &QAction::triggered, this,
+            Guarded([this](bool) { cmEditLanguageClick(); }));
     connect(cmClose, &QAction::triggered, this, Guarded([this](bool) { cmCloseClick(); }));
     // The session manager asks us to save: close through the ordinary path.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -104,16 +111,44 @@ void TFrmBaseMain::ClearLanguageItems() {
     }
 }
 
-void TFrmBaseMain::cmAboutClick() {
-    QMessageBox box(this);
-    box.setWindowTitle(StringList().Get(qv_str::About));
-    box.setIconPixmap(windowIcon().pixmap(64, 64));
-    box.setText(QStringLiteral("<b>%1</b> %2").arg(QGuiApplication::applicationDisplayName(),
-                                                    TraluVersion()));
-    box.exec();
+void TFrmBaseMain::cmNewLanguageClick() {
+    const TqvStringList& s = StringList();
+    QString name;
+    if (!AskLanguageName(s.Get(qv_str::LanguageToAdd), s.Get(qv_str::NameColon), name))
+        return;
+    if (!Language)
+        return;
+    // The folder exists once AddLanguage has made it, even when the editor
+    // then cannot open the new list: the items follow the list either way.
+    try {
+        Language->AddLanguage(name);
+    } catch (...) {
+        ClearLanguageItems();
+        BuildLanguageItems();
+        throw;
+    }
+    ClearLanguageItems();
+    BuildLanguageItems();
 }
 
-void TFrmBaseMain::cmCloseClick() { close(); }
+void TFrmBaseMain::cmEditLanguageClick() {
+    if (Language)
+        Language->EditLanguage();
+}
+
+void TFrmBaseMain::cmAboutClick() {
+    TfrmBaseAboutBox box(this);
+    box.setWindowTitle(StringList().Get(qv_str::About));
+    box.cmEdit->setText(StringList().Get(qv_str::EditAboutFile));
+    if (ShowAboutBox)
+        ShowAboutBox(box);
+    else
+        box.exec();
+}
+
+void TFrmBaseMain::cmCloseClick() {
+    close();
+}
 
 void TFrmBaseMain::closeEvent(QCloseEvent* event) {
     // The close handlers run once, however the window is closed.

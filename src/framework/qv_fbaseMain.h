@@ -7,6 +7,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 
@@ -26,6 +28,14 @@ public:
     QAction* _NClose = nullptr;
     QAction* cmClose = nullptr;
 
+    // Asks for the name of a new language (caption, prompt, the name
+    // typed); false when the user cancels.  Tests replace it.
+    std::function<bool(const QString& caption, const QString& prompt, QString& name)>
+        AskLanguageName;
+
+    // Shows the about box modally; tests replace it (empty: exec()).
+    std::function<void(class TfrmBaseAboutBox& box)> ShowAboutBox;
+
     // Runs the menu's preparation and opens it at a global position.
     void ShowPopupMenu(const QPoint& globalPos);
 
@@ -38,6 +48,8 @@ protected:
     virtual void LanguageItemClick(QAction* item);
     void BuildLanguageItems();
     void ClearLanguageItems();
+    void cmNewLanguageClick();
+    void cmEditLanguageClick();
     void cmAboutClick();
     void cmCloseClick();
 

@@ -1,4 +1,5 @@
 #include "framework/qv_fitrect.h"
+#include <algorithm>
 
 QRect FitRect(const QRect& rect, int pictureHeight, int pictureWidth, Qt::Alignment vertical,
               Qt::Alignment horizontal) {
@@ -38,4 +39,24 @@ bool ShouldStretch(TStretchMode mode, const QSize& picture, const QSize& rect) {
         return true;
     }
     return false;
+}
+
+QRect PanelPictureRect(const QRect& rect, const QSize& picture, TStretchMode mode,
+                       Qt::Alignment horizontal, Qt::Alignment vertical) {
+    if (picture.isEmpty())
+        return {};
+    if (ShouldStretch(mode, picture, rect.size()))
+        return FitRect(rect, picture.height(), picture.width(), vertical, horizontal);
+    QRect result = rect;
+    if (horizontal & Qt::AlignRight)
+        result.setLeft(std::max(rect.left(), rect.left() + rect.width() - picture.width()));
+    else if (horizontal & Qt::AlignHCenter)
+        result.setLeft(rect.left() + std::max(0, (rect.width() - picture.width()) / 2));
+    if (vertical & Qt::AlignBottom)
+        result.setTop(std::max(rect.top(), rect.top() + rect.height() - picture.height()));
+    else if (vertical & Qt::AlignVCenter)
+        result.setTop(rect.top() + std::max(0, (rect.height() - picture.height()) / 2));
+    result.setWidth(std::min(picture.width(), rect.right() - result.left() + 1));
+    result.setHeight(std::min(picture.height(), rect.bottom() - result.top() + 1));
+    return result;
 }

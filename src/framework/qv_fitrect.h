@@ -21,3 +21,10 @@ QRect FitRect(const QRect& rect, int pictureHeight, int pictureWidth,
 // the given size: smNone never, smReduce when the picture is taller or wider,
 // smInflate when it is both shorter and narrower, smBoth always.
 bool ShouldStretch(TStretchMode mode, const QSize& picture, const QSize& rect);
+
+// Where a picture panel draws its picture inside its contents rectangle:
+// fitted (FitRect with the two alignments) when the stretch mode says so,
+// else at its own size placed by the alignments (never moved left of or
+// above the rectangle) and cut to the rectangle.
+QRect PanelPictureRect(const QRect& rect, const QSize& picture, TStretchMode mode,
+                       Qt::Alignment horizontal, Qt::Alignment vertical);

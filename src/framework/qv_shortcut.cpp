@@ -75,10 +75,10 @@ bool TVirtualShellLink::ReadShortcut(const QString& fileName) {
         QString path = QFile::decodeName(target);
         if (QDir::isRelativePath(path))
             path = QFileInfo(fileName).absoluteDir().absoluteFilePath(path);
-        path = QDir::cleanPath(path);
-        if (!FileStatus(path, true))
-            return false; // a broken link leads nowhere
+        // A link whose target is gone still names it: the lists of shortcuts
+        // show such an entry as missing, and renames re-point it.
         FileName = fileName;
+        path = QDir::cleanPath(path);
         TargetPath = path;
         return true;
     }

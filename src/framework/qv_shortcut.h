@@ -34,8 +34,8 @@ void SplitHotKey(quint16 value, quint16& key, THotKeyModifiers& modifiers);
 class TVirtualShellLink {
 public:
     // Loads the shortcut and fills the fields.  A symbolic link gives its
-    // target (a relative one resolved against the link's folder) and fails
-    // when that target does not exist; a .lnk file gives its relative path
+    // target (a relative one resolved against the link's folder), also when
+    // that target does not exist (callers check it); a .lnk file gives its relative path
     // resolved against its own folder when that exists, else its local path.
     // Every field is reset first, so on failure all are empty (ShowCommand
     // back to ShowNormal) and the result is false.

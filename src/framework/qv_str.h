@@ -13,7 +13,7 @@
 class TqvStringList {
 public:
     int Append(const QString& text);
-    QString Get(int index) const;          // empty for an unknown number
+    QString Get(int index) const;             // empty for an unknown number
     void Put(int index, const QString& text); // ignored for an unknown number
     int Count() const { return static_cast<int>(m_items.size()); }
     void Clear() { m_items.clear(); }

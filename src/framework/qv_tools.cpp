@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -26,6 +27,12 @@ constexpr qint64 kMsecsPerDay = 86400000;
 
 QString g_shortDateFormat;
 QString g_longTimeFormat;
+std::optional<QLocale> g_dateLocale; // empty: the system's
+int g_dateLocaleGeneration = 0;
+
+QLocale DateLocale() {
+    return g_dateLocale ? *g_dateLocale : QLocale::system();
+}
 std::function<bool(const QString&)> g_confirm;
 
 bool Confirmed(bool ask, const QString& message) {
@@ -151,9 +158,11 @@ struct TLocaleTexts {
 };
 
 const TLocaleTexts& LocaleTexts() {
-    static const TLocaleTexts texts = [] {
+    static TLocaleTexts texts;
+    static int builtFor = -1;
+    if (builtFor != g_dateLocaleGeneration) {
         TLocaleTexts t;
-        const QLocale locale = QLocale::system();
+        const QLocale locale = DateLocale();
         t.ShortDateFormat = ForceFourDigitYear(locale.dateFormat(QLocale::ShortFormat));
         t.Am = locale.amText();
         t.Pm = locale.pmText();
@@ -163,8 +172,9 @@ const TLocaleTexts& LocaleTexts() {
                 t.Months.insert(locale.standaloneMonthName(month, type).toCaseFolded(), month);
             }
         t.Months.remove(QString());
-        return t;
-    }();
+        texts = std::move(t);
+        builtFor = g_dateLocaleGeneration;
+    }
     return texts;
 }
 
@@ -246,6 +256,13 @@ bool DateFromNumbers(const std::vector<TNumber>& numbers, const TFieldOrder& ord
     return date.isValid();
 }
 
+bool IsDayHalfMarker(const QString& foldedWord) {
+    const TLocaleTexts& locale = LocaleTexts();
+    return foldedWord == QLatin1String("am") || foldedWord == QLatin1String("pm") ||
+           (!locale.Am.isEmpty() && foldedWord == locale.Am.toCaseFolded()) ||
+           (!locale.Pm.isEmpty() && foldedWord == locale.Pm.toCaseFolded());
+}
+
 // Writes the locale's month names of text as their numbers ("21 Mar 2004"
 // -> "21 3 2004"); false when text holds a word that is no month name.  A
 // dot after a name is taken with it where the locale spells it so.
@@ -262,6 +279,11 @@ bool ReplaceMonthNames(QString& text) {
         while (end < text.size() && text[end].isLetter())
             ++end;
         const QString word = text.mid(i, end - i).toCaseFolded();
+        if (IsDayHalfMarker(word)) { // left for SplitNumbers
+            out += text.mid(i, end - i);
+            i = end;
+            continue;
+        }
         auto month = months.constEnd();
         if (end < text.size() && text[end] == QLatin1Char('.'))
             month = months.constFind(word + QLatin1Char('.'));
@@ -278,45 +300,13 @@ bool ReplaceMonthNames(QString& text) {
     return true;
 }
 
-// A date written with a month name and a full year, read without the
-// locale's general parser; false when text is not that plain.
-bool QuickMonthNameDate(const QString& text, const TFieldOrder& order, QDate& date) {
-    QString numeric = text;
+// Date and optional time from text whose month names, if any, are already
+// numbers; hasTime tells whether a time part was read.
+bool ParseNumericDateTime(const QString& text, const TFieldOrder& order, bool allowTime,
+                          TDateTime& value, bool& hasTime) {
     std::vector<TNumber> numbers;
     bool hasMarker = false, pm = false;
-    if (order.Year < 0 || !ReplaceMonthNames(numeric) ||
-        !SplitNumbers(numeric, numbers, hasMarker, pm) || hasMarker || numbers.size() != 3)
-        return false;
-    const int yearIndex = (order.Day < order.Year) + (order.Month < order.Year);
-    return numbers[size_t(yearIndex)].Digits == 4 && DateFromNumbers(numbers, order, date);
-}
-
-bool ParseDateTime(const QString& text, TDateTime& value, bool allowTime) {
-    const QString format = ShortDateFormat();
-    const TFieldOrder order = FieldOrder(format);
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    if (order.MonthName) {
-        // Month names: the plain cases quickly, the others by the locale.
-        QDate date;
-        if (QuickMonthNameDate(trimmed, order, date)) {
-            value = kDayZero.daysTo(date);
-            return true;
-        }
-        const QLocale locale = QLocale::system();
-        date = locale.toDate(trimmed, format);
-        if (!date.isValid())
-            date = locale.toDate(
-                trimmed, QString(format).replace(QLatin1String("yyyy"), QLatin1String("yy")));
-        if (!date.isValid())
-            return false;
-        value = kDayZero.daysTo(date);
-        return true;
-    }
-    std::vector<TNumber> numbers;
-    bool hasMarker = false, pm = false;
-    if (!SplitNumbers(trimmed, numbers, hasMarker, pm))
+    if (!SplitNumbers(text, numbers, hasMarker, pm))
         return false;
     const size_t dateCount = numbers.size() > 3 ? 3 : numbers.size();
     if (numbers.size() > 3 && !allowTime)
@@ -342,7 +332,71 @@ bool ParseDateTime(const QString& text, TDateTime& value, bool allowTime) {
         if (h > 23 || m > 59 || s > 59)
             return false;
     }
+    hasTime = timeCount > 0;
     value = double(kDayZero.daysTo(date)) + (h * 3600 + m * 60 + s) / 86400.0;
+    return true;
+}
+
+bool ParseTrimmedDateTime(const QString& text, bool allowTime, TDateTime& value, bool& hasTime) {
+    const QString format = ShortDateFormat();
+    const TFieldOrder order = FieldOrder(format);
+    if (!order.MonthName)
+        return ParseNumericDateTime(text, order, allowTime, value, hasTime);
+    // Month names are read as their numbers; the same rules follow, so a
+    // time part reads as with numeric formats.
+    QString numeric = text;
+    if (ReplaceMonthNames(numeric))
+        return ParseNumericDateTime(numeric, order, allowTime, value, hasTime);
+    // Other words (a day name, say): the locale's own parser, in the formats
+    // that DateTimeToStr writes.
+    const QLocale locale = DateLocale();
+    QDate date = locale.toDate(text, format);
+    hasTime = false;
+    if (!date.isValid() && allowTime) {
+        const QDateTime dt = locale.toDateTime(text, format + QLatin1Char(' ') + LongTimeFormat());
+        if (dt.isValid()) {
+            hasTime = true;
+            value = double(kDayZero.daysTo(dt.date())) +
+                    dt.time().msecsSinceStartOfDay() / 1000 / 86400.0;
+            return true;
+        }
+    }
+    if (!date.isValid())
+        return false;
+    value = kDayZero.daysTo(date);
+    return true;
+}
+
+// Removes a time-zone name or offset that ends text after a blank ("UTC",
+// "CEST", "GMT+01:00", "+0100"), as a long time format with a zone field
+// writes it; false when there is none.
+bool StripTimeZone(QString& text) {
+    static const QRegularExpression zone(QStringLiteral(
+        "\\s+(?:[A-Za-z]{1,6}(?:[+-]\\d{1,2}(?::?\\d{2})?)?|[+-]\\d{2}(?::?\\d{2})?)$"));
+    const QRegularExpressionMatch match = zone.match(text);
+    if (!match.hasMatch())
+        return false;
+    text.truncate(match.capturedStart());
+    return !text.isEmpty();
+}
+
+bool ParseDateTime(const QString& text, TDateTime& value, bool allowTime) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    bool hasTime = false;
+    TDateTime parsed = 0;
+    if (ParseTrimmedDateTime(trimmed, allowTime, parsed, hasTime)) {
+        value = parsed;
+        return true;
+    }
+    // A time followed by its zone: the zone is dropped, the time read as
+    // local, as it was written.
+    QString withoutZone = trimmed;
+    if (!allowTime || !StripTimeZone(withoutZone) ||
+        !ParseTrimmedDateTime(withoutZone, true, parsed, hasTime) || !hasTime)
+        return false;
+    value = parsed;
     return true;
 }
 
@@ -487,7 +541,7 @@ QString LongTimeFormat() {
         return g_longTimeFormat;
     // Without the time-zone field ("t"), which a stored date cannot carry.
     QString result;
-    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    const QString format = DateLocale().timeFormat(QLocale::LongFormat);
     bool quoted = false;
     for (const QChar c : format) {
         if (c == QLatin1Char('\''))
@@ -503,18 +557,26 @@ void SetLongTimeFormat(const QString& format) {
     g_longTimeFormat = format;
 }
 
+void SetDateLocale(const QString& name) {
+    if (name.isEmpty())
+        g_dateLocale.reset();
+    else
+        g_dateLocale = QLocale(name);
+    ++g_dateLocaleGeneration;
+}
+
 QString DateToStr(TDateTime value) {
     const QDateTime dt = QDateTimeFromDateTime(value);
     if (!dt.isValid())
         return {};
-    return QLocale::system().toString(dt.date(), ShortDateFormat());
+    return DateLocale().toString(dt.date(), ShortDateFormat());
 }
 
 QString DateTimeToStr(TDateTime value) {
     const QDateTime dt = QDateTimeFromDateTime(value);
     if (!dt.isValid())
         return {};
-    const QLocale locale = QLocale::system();
+    const QLocale locale = DateLocale();
     const QString date = locale.toString(dt.date(), ShortDateFormat());
     if (dt.time().msecsSinceStartOfDay() == 0)
         return date;

@@ -60,6 +60,9 @@ void SetShortDateFormat(const QString& format); // empty: back to the locale's
 // The user's long time format (without a time-zone part).  Tests may set it.
 QString LongTimeFormat();
 void SetLongTimeFormat(const QString& format); // empty: back to the locale's
+// The locale whose formats, month names and day-half markers dates use: the
+// system's, or the named one (tests).  Empty: back to the system's.
+void SetDateLocale(const QString& name);
 // A date format with every year field written with four digits.
 QString ForceFourDigitYear(const QString& format);
 QString DateToStr(TDateTime value); // date part only; "" for 0
@@ -70,7 +73,8 @@ QString DateTimeToStr(TDateTime value);
 // well); false when it does not parse.
 bool TryStrToDate(const QString& text, TDateTime& value);
 // A date as above, optionally followed by a time (hours, minutes, optional
-// seconds, optional AM/PM marker), as DateTimeToStr writes it.
+// seconds, optional AM/PM marker, optional time-zone name or offset, which is
+// ignored), as DateTimeToStr writes it.
 bool TryStrToDateTime(const QString& text, TDateTime& value);
 
 // --- application and shell ------------------------------------------------

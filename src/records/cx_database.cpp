@@ -241,6 +241,7 @@ int TRecordStructList::Visit(const QByteArray& dir, QString* infoFile, std::vect
     }
 
     std::vector<QByteArray> subFolders;
+    int skipped = 0;
     {
         TDirReader reader(dir);
         while (reader.Next()) {
@@ -256,8 +257,10 @@ int TRecordStructList::Visit(const QByteArray& dir, QString* infoFile, std::vect
             // A name that is not text cannot be stored or shown again.
             if (IsDecodableName(name))
                 subFolders.emplace_back(name);
-            else
+            else { // still a sub-folder: its parent is no record
                 Skipped << dirText + EscapedName(name);
+                ++skipped;
+            }
         }
     } // closed before going deeper, so the depth never runs out of handles
     if (subFolders.size() > 1) {
@@ -283,7 +286,7 @@ int TRecordStructList::Visit(const QByteArray& dir, QString* infoFile, std::vect
                                           info.Rip, info.Folder),
                        nullptr});
     }
-    return static_cast<int>(subFolders.size());
+    return static_cast<int>(subFolders.size()) + skipped;
 }
 
 TBuildResult TRecordStructList::BuildFromFolder(const QString& root) {

@@ -169,13 +169,29 @@ TFolderNameInfo ParseFolderName(const QString& name) {
 TRecordInfo::TRecordInfo(const QString& folder)
     : Folder(folder), Artist(LastPart(ParentPath(folder))) {}
 
-QString TRecordInfo::InfoFilePath() const {
-    const QString folder = AddBackslash(Folder);
-    TDirReader reader(QFile::encodeName(folder));
+QString FindInfoFile(const QString& folder) {
+    const QString base = AddBackslash(folder);
+    TDirReader reader(QFile::encodeName(base));
     while (reader.Next())
         if (IsInfoFileName(reader.Name()) && reader.IsFileOrLinkToFile())
-            return folder + QFile::decodeName(reader.Name());
-    return folder + QLatin1String(InfoFileName);
+            return base + QFile::decodeName(reader.Name());
+    return QString();
+}
+
+QByteArray ReadInfoFile(const QString& path) {
+    QFile file(path);
+    QByteArray content;
+    if (file.open(QIODevice::ReadOnly))
+        content = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        throw EToolsError(QStringLiteral("Cannot read the information file \"%1\": %2")
+                              .arg(path, file.errorString()));
+    return content;
+}
+
+QString TRecordInfo::InfoFilePath() const {
+    const QString found = FindInfoFile(Folder);
+    return found.isEmpty() ? AddBackslash(Folder) + QLatin1String(InfoFileName) : found;
 }
 
 void TRecordInfo::Load() {
@@ -193,14 +209,7 @@ void TRecordInfo::LoadFrom(const QString& infoFile) {
     RecordName = parsed.RecordName;
 
     if (!infoFile.isEmpty()) {
-        QFile file(infoFile);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EToolsError(QStringLiteral("Cannot read the information file \"%1\": %2")
-                                  .arg(infoFile, file.errorString()));
-        const QByteArray content = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw EToolsError(QStringLiteral("Cannot read the information file \"%1\": %2")
-                                  .arg(infoFile, file.errorString()));
+        const QByteArray content = ReadInfoFile(infoFile);
 
         bool ok = false;
         const QByteArray releaseText = IniReadValue(content, SectionInfos, "Release").value_or("");

@@ -12,6 +12,13 @@
 // to case).
 inline constexpr char InfoFileName[] = ".Folder.ini";
 
+// The existing information file of a folder (first match without regard to
+// case, in listing order); empty when it has none.
+QString FindInfoFile(const QString& folder);
+// The whole content of an information file; EToolsError naming the file when
+// it cannot be opened or read.
+QByteArray ReadInfoFile(const QString& path);
+
 // The release year, record name, rip date and tags of one record folder.
 // Nothing is read by the constructor; Load reads the information file again
 // every time and derives what the file does not hold.

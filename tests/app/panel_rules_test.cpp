@@ -123,6 +123,18 @@ TEST(RecordPanel, CoverPrefersFolderBmp) {
     EXPECT_EQ(PanelCoverPath(f, {"cover.jpg"}), f + "/Folder.jpg");
     WriteFile(f + "/FOLDER.BMP");
     EXPECT_EQ(PanelCoverPath(f, {"cover.jpg"}), f + "/FOLDER.BMP");
+
+    // Names that differ only in case: the first in listing order, whatever
+    // order the file system keeps (made first here, so that a folder listed
+    // newest first or in creation order would not give it by chance).
+    QTemporaryDir cases;
+    for (const char* name : {"FOLDER.JPG", "folder.jpg", "fOlder.jpg", "Folder.jpg", "FoLdEr.JpG"})
+        WriteFile(cases.path() + "/" + name);
+    EXPECT_EQ(PanelCoverPath(cases.path(), {}), cases.path() + "/FOLDER.JPG");
+    QTemporaryDir reversed;
+    for (const char* name : {"folder.jpg", "fOlder.jpg", "Folder.jpg", "FoLdEr.JpG", "FOLDER.JPG"})
+        WriteFile(reversed.path() + "/" + name);
+    EXPECT_EQ(PanelCoverPath(reversed.path(), {}), reversed.path() + "/FOLDER.JPG");
 }
 
 TEST(RecordPanel, AddTag) {

@@ -212,6 +212,40 @@ TEST_F(CliDbTest, HelpForEachCommand) {
     EXPECT_NE(Cli({"--help"}).out.find("db"), std::string::npos);
 }
 
+// A rip date with a time, as each locale writes it, reaches the database
+// (not the files' date, which is today).
+TEST_F(CliDbTest, RipDatesWithATimeUnderEachLocale) {
+    const struct {
+        const char* locale;
+        const char* rip;
+    } cases[] = {
+        {"C", "18 Oct 2009 16:09:20"},
+        {"C.UTF-8", "18 Oct 2009 16:09:20 UTC"},
+        {"C.UTF-8", "18 Oct 2009"},
+        {"en_US.UTF-8", "10/18/2009 4:09:20 PM"},
+        {"de_DE.UTF-8", "18.10.2009 16:09:20"},
+        {"fr_FR.UTF-8", "18/10/2009 16:09:20"},
+    };
+    const QString qroot = QString::fromStdString(root) + "/Ripped";
+    const QString folder = qroot + "/Artist/Record";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile(folder + "/01.mp3").open(QIODevice::WriteOnly);
+    for (const auto& c : cases) {
+        QFile ini(folder + "/.Folder.ini");
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[infos]\r\nRip=") + c.rip + "\r\n");
+        ini.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", c.locale);
+        const tralu::test::ProgramResult built =
+            tralu::test::RunProgram({"db", "build", qroot}, env);
+        ASSERT_EQ(built.status, 0) << built.err.toStdString();
+        const tralu::test::ProgramResult list = tralu::test::RunProgram({"db", "list", qroot}, env);
+        ASSERT_EQ(list.status, 0) << list.err.toStdString();
+        EXPECT_EQ(list.out.split('\t').value(4), "2009/10/18") << c.locale << ": " << c.rip;
+    }
+}
+
 TEST_F(CliDbTest, TheProgramItself) {
     const auto run = [](const QStringList& args) {
         const tralu::test::ProgramResult r = tralu::test::RunProgram(args);

@@ -322,6 +322,22 @@ TEST(CliRename, FromTagsStopsAtASongWithoutTags) {
                                                     "3 bare.mp3", "4.mp3"}));
 }
 
+// Songs of other formats are left alone but keep their place in the
+// numbering (and carry no tag that could stop the run).
+TEST(CliRename, FromTagsCountsEveryListedSong) {
+    const std::string record = NewFolder("Elm/Mixed");
+    WriteFile(record + "/a.ogg", kAudio);
+    Song(record, "b.mp3", {"Bee", 0});
+    WriteFile(record + "/c.wma", kAudio);
+    Song(record, "d.mp3", {nullptr, 0, "Dee", 0});
+    const Result mixed = Cli({"rename", "from-tags", record, "--ext", "mp3,ogg,wma", "--dry-run"});
+    EXPECT_EQ(mixed.status, 0) << mixed.err;
+    EXPECT_EQ(mixed.out, "b.mp3\t02 - Bee.mp3\nd.mp3\t04 - Dee.mp3\n");
+    // The default list holds the MP3 files only.
+    const Result mp3 = Cli({"rename", "from-tags", record, "--dry-run"});
+    EXPECT_EQ(mp3.out, "b.mp3\t01 - Bee.mp3\nd.mp3\t02 - Dee.mp3\n");
+}
+
 // --- rename cut -------------------------------------------------------------------
 
 TEST(CliRename, CutRenamesInDateOrderWithoutReplacing) {

@@ -64,10 +64,10 @@ TEST_F(ShortcutTest, FailedReadForgetsThePreviousShortcut) {
     MakeDir(QStringLiteral("Folder.lnk"));
 
     TVirtualShellLink& link = SharedShortcutReader();
-    const QString failures[] = {
-        QStringLiteral("Corrupt.lnk"), QStringLiteral("Garbage.lnk"), QStringLiteral("Huge.lnk"),
-        QStringLiteral("Short.lnk"),   QStringLiteral("Block.lnk"),   QStringLiteral("Empty.lnk"),
-        QStringLiteral("Missing.lnk"), QStringLiteral("Folder.lnk"),  QStringLiteral("None.lnk")};
+    const QString failures[] = {QStringLiteral("Corrupt.lnk"), QStringLiteral("Garbage.lnk"),
+                                QStringLiteral("Huge.lnk"),    QStringLiteral("Short.lnk"),
+                                QStringLiteral("Block.lnk"),   QStringLiteral("Empty.lnk"),
+                                QStringLiteral("Folder.lnk"),  QStringLiteral("None.lnk")};
     for (const QString& bad : failures) {
         ASSERT_TRUE(link.ReadShortcut(Path(QStringLiteral("Full.lnk"))));
         EXPECT_EQ(link.FileName, Path(QStringLiteral("Full.lnk")));
@@ -87,6 +87,11 @@ TEST_F(ShortcutTest, FailedReadForgetsThePreviousShortcut) {
         EXPECT_FALSE(link.ReadShortcut(Path(bad))) << bad.toStdString();
         ExpectEmpty(link);
     }
+    // A link whose target is gone is read and names that target, so that a
+    // list of shortcuts can show it as missing.
+    ASSERT_TRUE(link.ReadShortcut(Path(QStringLiteral("Missing.lnk"))));
+    EXPECT_EQ(link.TargetPath, Path(QStringLiteral("Missing")));
+    EXPECT_EQ(link.FileName, Path(QStringLiteral("Missing.lnk")));
 }
 
 TEST_F(ShortcutTest, LnkRelativePathResolvesAgainstItsFolder) {

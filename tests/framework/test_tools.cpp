@@ -150,6 +150,15 @@ TEST_F(DateText, ParsesInTheFormatsOrder) {
         {"d MMM yyyy", "21 Mar 2004", true, true, Local(2004, 3, 21)},
         {"d MMM yyyy", "1 dec 1999", true, true, Local(1999, 12, 1)},
         {"MMM d, yyyy", "Mar 21, 2004", true, true, Local(2004, 3, 21)},
+        {"d MMM yyyy", "21 Mar 2004 18:30:05", false, true, Local(2004, 3, 21, 18, 30, 5)},
+        {"d MMM yyyy", "21 Mar 2004 6:30 pm", false, true, Local(2004, 3, 21, 18, 30)},
+        {"d MMM yyyy", "21 Mar 04", true, true, Local(2004, 3, 21)},
+        // A zone after a time is left out; the time is read as written.
+        {"dd/MM/yyyy", "21/03/2004 18:30:00 UTC", false, true, Local(2004, 3, 21, 18, 30)},
+        {"d MMM yyyy", "21 Mar 2004 18:30:00 CEST", false, true, Local(2004, 3, 21, 18, 30)},
+        {"dd/MM/yyyy", "21/03/2004 18:30:00 -05:00", false, true, Local(2004, 3, 21, 18, 30)},
+        {"dd/MM/yyyy", "21/03/2004 UTC", false, false, {}},
+        {"d MMM yyyy", "21 Mar 2004 UTC", false, false, {}},
         {"d MMM yyyy", "31 Feb 2004", false, false, {}},
         {"d MMM yyyy", "21 Foo 2004", false, false, {}},
     };

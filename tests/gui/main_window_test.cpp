@@ -16,7 +16,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -186,6 +188,25 @@ TEST_F(MainWindowTest, MusicRootChosenDuringTheRunIsStoredOnlyAtClose) {
     EXPECT_EQ(StoredString(QStringLiteral("MusicRoot")), oldRoot.path());
     CloseWindow();
     EXPECT_EQ(StoredString(QStringLiteral("MusicRoot")), newRoot.path());
+}
+
+// Moving the splitter changes the list pane's size only: the Rename grid's
+// columns follow it, as they follow the window.
+TEST_F(MainWindowTest, TheViewsFollowTheListPane) {
+    TFrmCrateboxMain& w = OpenWindow(QSize(1400, 700));
+    w.PageControl->setCurrentWidget(w.tsRename);
+    QApplication::processEvents();
+    const auto halves = [&] {
+        const int width = w.DrawGrid->viewport()->width();
+        return std::pair{w.DrawGrid->columnWidth(0), width / 2};
+    };
+    for (const int tree : {400, 180, 300}) {
+        w.Splitter->setSizes({tree, w.Splitter->width() - tree});
+        QApplication::processEvents();
+        ASSERT_EQ(w._pnTree->width(), tree);
+        const auto [column, half] = halves();
+        EXPECT_EQ(column, half) << "tree " << tree;
+    }
 }
 
 TEST_F(MainWindowTest, CancellingTheFolderChooserChangesNothing) {

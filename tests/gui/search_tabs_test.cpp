@@ -28,6 +28,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Record folders below the music root and the tag text of their information
@@ -131,6 +133,16 @@ TEST_F(SearchTabsTest, UpdateBuildsTheFileAndFillsTheList) {
     EXPECT_TRUE(w.StatusPanel->text().startsWith(root)) << w.StatusPanel->text().toStdString();
     EXPECT_EQ(w.LV->model()->headerData(0, Qt::Horizontal).toString(), "Name");
 
+    // A folder whose name is not text is left out and named once after the
+    // walk; its parent, which has a sub-folder, is still no record.
+    const QByteArray cafe = QFile::encodeName(root + "/B/Dune/") + "Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir((cafe + "/CD1").constData(), 0755), 0);
+    QTest::mouseClick(w.BtUpdateDB, Qt::LeftButton);
+    EXPECT_EQ(w.LV->model()->rowCount(), int(std::size(kCollection)));
+    EXPECT_EQ(w.StatusPanel->text(),
+              "Skipped (name is not valid UTF-8): " + root + "/B/Dune/Caf\\xe9");
+
     // A later start reads the file when the tab is first shown.
     window.reset();
     TFrmCrateboxMain& again = Open();
@@ -233,11 +245,38 @@ TEST_F(SearchTabsTest, StoredColumnWidthsAreLimited) {
         QTreeView* list;
         int column;
         int width;
-    } cases[] = {{w.LV, 0, 30},      {w.LV, 1, 999},    {w.LV, 2, 50},    {w.LV, 3, 120},
-                 {w.LVLike, 0, 999}, {w.LVLike, 6, 30}, {w.LVLike, 3, 50}};
-    for (const auto& c : cases)
-        EXPECT_EQ(c.list->columnWidth(c.column), c.width)
-            << c.list->objectName().toStdString() << " column " << c.column;
+    } cases[] = {{w.LV, 0, 30},      {w.LV, 1, 999},    {w.LV, 2, -1},    {w.LV, 3, 120},
+                 {w.LVLike, 0, 999}, {w.LVLike, 6, 30}, {w.LVLike, 3, -1}};
+    // -1: no stored width, so fitted to the header and the cells.
+    const auto check = [&](const char* when) {
+        for (const auto& c : cases) {
+            const std::string what = when + (" " + c.list->objectName().toStdString()) +
+                                     " column " + std::to_string(c.column);
+            if (c.width >= 0) {
+                EXPECT_EQ(c.list->columnWidth(c.column), c.width) << what;
+                continue;
+            }
+            EXPECT_GE(c.list->columnWidth(c.column), c.list->header()->sectionSizeHint(c.column))
+                << what;
+            int widest = 0;
+            for (int r = 0; r < c.list->model()->rowCount(); ++r)
+                widest =
+                    std::max(widest, c.list->fontMetrics().horizontalAdvance(
+                                         c.list->model()->index(r, c.column).data().toString()));
+            EXPECT_GE(c.list->columnWidth(c.column), widest) << what;
+            EXPECT_GT(c.list->columnWidth(c.column), 50) << what; // "Tags", "Year": longer cells
+        }
+    };
+    check("first fill");
+    // Fitted once: a later fill keeps what the user made of them.
+    w.LV->setColumnWidth(2, 44);
+    w.LVLike->setColumnWidth(3, 45);
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    QTest::mouseClick(w.BtUpdateDB, Qt::LeftButton);
+    w.btShowLike->click();
+    EXPECT_EQ(w.LV->columnWidth(2), 44);
+    EXPECT_EQ(w.LVLike->columnWidth(3), 45);
+    EXPECT_EQ(w.LV->columnWidth(3), 120);
 }
 
 TEST_F(SearchTabsTest, ClosingDuringAWalkEndsItAndKeepsTheOldFile) {

@@ -2,7 +2,6 @@
 // temporary record folders.
 #include "app/Cratebox_str.h"
 #include "app/cx_fmain.h"
-#include "app/cx_songfiles.h"
 #include "app/cx_textgrid.h"
 #include "framework/qv_application.h"
 #include "framework/qv_confirm.h"
@@ -10,6 +9,7 @@
 #include "framework/qv_language.h"
 #include "framework/qv_str.h"
 #include "gui_fixture.h"
+#include "songs/cx_songfiles.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -371,17 +371,70 @@ TEST_F(TagTabsTest, SongsOtherThanMpegAudioNeverGetID3Tags) {
         ASSERT_TRUE(v1.ReadTag(LocalPath(path)) && v1.HasTag()) << path.toStdString();
     }
 
-    // Saving to the Ogg file, as it was read (a write) or with the box
-    // unchecked (a removal), reports the file and keeps its bytes.
-    SelectSong(1);
-    ASSERT_TRUE(w._cbID3V1->isChecked());
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
+    // The Ogg and WMA songs: their tag groups are empty and disabled, the
+    // status line says why, and Save is disabled; Normalize stays.
+    for (const int row : {1, 3}) {
+        SCOPED_TRACE(row);
+        SelectSong(row);
+        EXPECT_FALSE(w._cbID3V1->isEnabled());
+        EXPECT_FALSE(w._cbID3V2->isEnabled());
+        EXPECT_FALSE(w._cbID3V1->isChecked());
+        EXPECT_FALSE(w.ID3V1_TitleEdit->isEnabled());
+        EXPECT_FALSE(w.ID3V2_TitleEdit->isEnabled());
+        EXPECT_FALSE(w.btSaveTags->isEnabled());
+        EXPECT_TRUE(w.btNormalizeTags->isEnabled());
+        EXPECT_EQ(w.StatusPanel->text(), "ID3 tags are kept in MPEG audio files only");
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(Content(ogg), oggBytes);
+    // Back on an MP3 song, everything is live again.
+    SelectSong(2);
+    EXPECT_TRUE(w._cbID3V1->isEnabled());
+    EXPECT_TRUE(w._cbID3V1->isChecked());
+    EXPECT_TRUE(w.btSaveTags->isEnabled());
+}
+
+// Three-digit tracks are shown and saved whole; a track no tag can hold is
+// refused and nothing is written.
+TEST_F(TagTabsTest, TrackNumbersUpTo255) {
+    const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Record"));
+    const QString song = MakeSong(record, QStringLiteral("song.mp3"));
+    {
+        TID3v1 v1;
+        v1.SetTitle("One");
+        v1.SetTrack(123);
+        ASSERT_TRUE(v1.WriteTag(LocalPath(song)));
+        TID3v2 v2;
+        v2.SetTitle("Two");
+        v2.SetTrack(123);
+        ASSERT_TRUE(v2.WriteTag(LocalPath(song)));
+    }
+    TFrmCrateboxMain& w = Open(record);
+    ShowTab(w.tsTag);
+    EXPECT_EQ(w.ID3V1_TrackEdit->text(), "123");
+    EXPECT_EQ(w.ID3V2_TrackEdit->text(), "123");
+    Type(w.ID3V1_TitleEdit, QStringLiteral("Uno"));
+    Click(w.btSaveTags);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    TID3v1 v1;
+    TID3v2 v2;
+    ASSERT_TRUE(v1.ReadTag(LocalPath(song)) && v2.ReadTag(LocalPath(song)));
+    EXPECT_EQ(v1.Title(), "Uno");
+    EXPECT_EQ(v1.Track(), 123);
+    EXPECT_EQ(v2.Track(), 123);
+
+    const QByteArray before = Content(song);
+    for (QLineEdit* edit : {w.ID3V1_TrackEdit, w.ID3V2_TrackEdit}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        Type(w.ID3V1_TrackEdit, QStringLiteral("12"));
+        Type(w.ID3V2_TrackEdit, QStringLiteral("12"));
+        Type(edit, QStringLiteral("3000")); // the edit takes three digits
+        EXPECT_EQ(edit->text(), "300");
         errors.clear();
         Click(w.btSaveTags);
-        EXPECT_EQ(errors, QStringList{"Can not save tag to the file: " + ogg + "."});
-        EXPECT_EQ(Content(ogg), oggBytes);
-        Click(w._cbID3V1);
+        EXPECT_EQ(errors, QStringList{"Can not save tag to the file: " + song +
+                                      ": track 300 is above 255."});
+        EXPECT_EQ(Content(song), before);
     }
 }
 
@@ -412,6 +465,25 @@ TEST_F(TagTabsTest, TagsToFilenamesRenamesWithoutReplacing) {
     EXPECT_EQ(Content(record + "/b.mp3"), b);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(w.btTagToFilename->isEnabled());
+}
+
+// A song of another format is left alone, and keeps its place: "b.mp3"
+// without a track is the second song of the list.
+TEST_F(TagTabsTest, TagsToFilenamesCountsEverySongOfTheList) {
+    const QString record = MakeRecord(QStringLiteral("Artist"), QStringLiteral("Mixed"));
+    const QByteArray ogg = "OggS" + QByteArray(500, '\x01');
+    MakeSong(record, QStringLiteral("a.ogg"), ogg);
+    const QString b = MakeSong(record, QStringLiteral("b.mp3"));
+    TID3v2 v2;
+    v2.SetTitle("Bee");
+    ASSERT_TRUE(v2.WriteTag(LocalPath(b)));
+    TFrmCrateboxMain& w = Open(record);
+    ShowTab(w.tsTag);
+    ASSERT_EQ(w.Songs, (QStringList{"a.ogg", "b.mp3"}));
+    Click(w.btTagToFilename);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(Names(record), (QStringList{"02 - Bee.mp3", "a.ogg"}));
+    EXPECT_EQ(Content(record + "/a.ogg"), ogg);
 }
 
 TEST_F(TagTabsTest, RenamePreviewAndRenameWithTheDefaults) {

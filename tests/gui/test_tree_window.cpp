@@ -1,5 +1,6 @@
 // The music tree, the toolbar, the folder actions and the List tab, driven
 // through the main window on a temporary music root.
+#include "app/cx_browser_rules.h"
 #include "app/cx_fmain.h"
 #include "app/cx_foldertree.h"
 #include "app/cx_shelllist.h"
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -186,6 +188,24 @@ TEST_F(TreeWindowTest, TreeIsSortedAndToolbarFollowsTheListing) {
     EXPECT_EQ(FolderButtons().size(), listed.size());
     EXPECT_EQ(w.ImageListToolbar.size(), 5);
     EXPECT_EQ(errors.size(), 1);
+
+    // A caption shows the name unchanged, "&" and "..." included.
+    MakeFolders({"R&B... Soul"});
+    w.cmRefreshAll->trigger();
+    QAction* soul = Button("R&B... Soul");
+    ASSERT_NE(soul, nullptr);
+    EXPECT_EQ(soul->toolTip(), "R&B... Soul");
+    const auto* tool = qobject_cast<QToolButton*>(w.ToolBar->widgetForAction(soul));
+    ASSERT_NE(tool, nullptr);
+    // As a button draws it: "&&" is one "&", a single "&" marks a shortcut.
+    QString drawn;
+    const QString text = tool->text();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && ++i == text.size())
+            break;
+        drawn += text[i];
+    }
+    EXPECT_EQ(drawn, "R&B... Soul") << text.toStdString();
 }
 
 TEST_F(TreeWindowTest, FocusLoadsChildrenAndSetsTheCurrentFolder) {
@@ -384,11 +404,15 @@ TEST_F(TreeWindowTest, FocusShowsARecordWithMusicAndTheRecordsOfOtherFolders) {
     w.PageControl->setCurrentWidget(w.tsRecords);
     Focus(Node({"a"}));
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    EXPECT_EQ(FocusedNode()->Data.ImageIndex, fiTopFolder);
     Focus(Node({"a", "Ant"}));
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsMusic);
     EXPECT_EQ(w.Songs, QStringList{"01 - Song.MP3"});
+    // A folder with songs shows the music-folder icon.
+    EXPECT_EQ(FocusedNode()->Data.ImageIndex, fiMusicFolder);
     Focus(Node({"a", "Cat"}));
     EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+    EXPECT_NE(FocusedNode()->Data.ImageIndex, fiMusicFolder);
     // Other tabs stay where the user put them.
     w.PageControl->setCurrentWidget(w.tsSearch);
     Focus(Node({"a", "Ant"}));
@@ -408,6 +432,59 @@ TEST_F(TreeWindowTest, ShowFolderOpensAPathWithoutANode) {
     EXPECT_EQ(w.RecordEntries.size(), 2); // Ant and Cat
     EXPECT_THROW(w.ShowFolder(root + "/none"), EToolsError);
     EXPECT_EQ(w.CurrentFolder(), root + "/a");
+}
+
+// After "Refresh all" and "Set music root" the views show the new tree,
+// which has no focused node; the Search and Neighbour lists of the old
+// root are emptied until the new root's database is read.
+TEST_F(TreeWindowTest, RefreshAllAndANewRootLeaveNoOldFolderShown) {
+    Touch(root + "/a/Ant/01 - Song.mp3");
+    const QString other = dir.filePath("Second");
+    ASSERT_TRUE(QDir().mkpath(other + "/Z/Zed/Record"));
+    Touch(other + "/Z/Zed/Record/1.mp3");
+    TFrmCrateboxMain& w = Open();
+    const auto showAnt = [&] {
+        w.PageControl->setCurrentWidget(w.tsMusic);
+        Focus(Node({"a"}));
+        Focus(Node({"a", "Ant"}));
+        ASSERT_EQ(w.PageControl->currentWidget(), w.tsMusic);
+        ASSERT_EQ(w.Songs, QStringList{"01 - Song.mp3"});
+    };
+    const auto expectNothingShown = [&](const char* after) {
+        SCOPED_TRACE(after);
+        EXPECT_EQ(FocusedNode(), nullptr);
+        EXPECT_EQ(w.CurrentFolder(), QString());
+        EXPECT_EQ(w.StatusPanel->text(), QString());
+        EXPECT_TRUE(w.Songs.isEmpty());
+        EXPECT_EQ(w.PageControl->currentWidget(), w.tsRecords);
+        w.PageControl->setCurrentWidget(w.tsMusic);
+        EXPECT_FALSE(w.edTags->isEnabled());
+    };
+    showAnt();
+    w.cmRefreshAll->trigger();
+    expectNothingShown("Refresh all");
+
+    // With the Records tab active the grid shows the new root's folders.
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    w.BtUpdateDBClick();
+    ASSERT_GT(w.LV->model()->rowCount(), 0);
+    showAnt();
+    w.PageControl->setCurrentWidget(w.tsRecords);
+    w.ChooseFolder = [&](const QString&, const QString&, const QString&) { return other; };
+    w.cmSetMusicRoot->trigger();
+    QStringList folders;
+    for (const QString& entry : w.RecordEntries)
+        folders << CoverEntryFolder(entry);
+    EXPECT_EQ(folders, QStringList{other + "/Z"});
+    expectNothingShown("Set music root");
+    EXPECT_EQ(w.LV->model()->rowCount(), 0);
+    EXPECT_EQ(w.LVLike->model()->rowCount(), 0);
+    // The new root has no database file yet: the list stays empty; once it
+    // has one, showing the tab reads it.
+    w.PageControl->setCurrentWidget(w.tsSearch);
+    EXPECT_EQ(w.LV->model()->rowCount(), 0);
+    w.BtUpdateDBClick();
+    EXPECT_EQ(w.LV->model()->rowCount(), 1);
 }
 
 TEST_F(TreeWindowTest, DoubleClickLeavesOtherTabsForTheRecord) {

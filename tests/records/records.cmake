@@ -1,3 +1,4 @@
 tralu_add_test(test_records_strings SOURCES test_tag_strings.cpp LIBS tralu_records)
 tralu_add_test(test_records_files SOURCES test_record_info.cpp LIBS tralu_records)
 tralu_add_test(test_records_database SOURCES test_database.cpp LIBS tralu_records)
+tralu_add_test(test_records_shortcut_lists SOURCES test_shortcut_lists.cpp LIBS tralu_records)

@@ -103,6 +103,16 @@ TEST_F(DatabaseTest, FoldersWhoseNamesAreNotTextAreLeftOutAndNamed) {
     ASSERT_EQ(db.BuildFromFolder(Root), TBuildResult::Built);
     EXPECT_EQ(RecordPaths(db), QStringList{"A/Good"});
     EXPECT_EQ(db.SkippedFolders(), QStringList{Root + "/A/Bad \\xff\\xfe"});
+
+    // A skipped folder still counts as a sub-folder: "X/Artist" is no record.
+    MakeFolder(Root, "X/Artist");
+    const QByteArray cafe = QFile::encodeName(Root + "/X/Artist/") + "Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir((cafe + "/CD1").constData(), 0755), 0);
+    ASSERT_EQ(db.BuildFromFolder(Root), TBuildResult::Built);
+    EXPECT_EQ(RecordPaths(db), QStringList{"A/Good"});
+    EXPECT_EQ(db.SkippedFolders(),
+              (QStringList{Root + "/A/Bad \\xff\\xfe", Root + "/X/Artist/Caf\\xe9"}));
 }
 
 TEST_F(DatabaseTest, FoldersOfLinksAreRecordsAndLinksAreNotFollowed) {

@@ -100,6 +100,79 @@ TEST_F(RecordInfoTest, RipDateFromTheStoredTextTheFilesOrTheFolder) {
     EXPECT_NEAR(c.Rip, now, 5.0 / 1440) << DateTimeToStr(c.Rip).toStdString();
 }
 
+// Whatever Save writes as the rip date, Load reads back to the same second,
+// under each locale's own formats (month names, AM/PM, two-digit years).
+TEST_F(RecordInfoTest, RipDateRoundTripsUnderEveryLocale) {
+    SetShortDateFormat({});
+    SetLongTimeFormat({});
+    const QDateTime moments[] = {
+        QDateTime(QDate(2009, 10, 18), QTime(16, 9, 20)),
+        QDateTime(QDate(2009, 10, 18), QTime(0, 0)),
+        QDateTime(QDate(2004, 3, 1), QTime(0, 0, 1)),
+        QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)),
+        QDateTime(QDate(2020, 5, 2), QTime(12, 0, 0)),
+        QDateTime(QDate(2021, 7, 4), QTime(0, 30)),
+    };
+    const QString folder = MakeFolder(Root, "Artist/Round Trip");
+    WriteBytes(folder + "/song.mp3", "x"); // its date is today: never one of the moments
+    for (const char* locale : {"C", "en_US", "de_DE", "fr_FR"}) {
+        SetDateLocale(QString::fromLatin1(locale));
+        for (const QDateTime& moment : moments) {
+            TRecordInfo info(folder);
+            info.Load();
+            info.Rip = DateTimeFromQDateTime(moment);
+            info.Save();
+            const QByteArray stored = ReadBytes(folder + "/.Folder.ini");
+            TRecordInfo again(folder);
+            again.Load();
+            EXPECT_EQ(QDateTimeFromDateTime(again.Rip), moment)
+                << locale << ": " << stored.toStdString();
+        }
+    }
+    SetDateLocale({});
+}
+
+// Values written by hand or by a long time format with its zone.
+TEST_F(RecordInfoTest, RipDateWithATimeAndAZoneIsRead) {
+    SetShortDateFormat({});
+    SetLongTimeFormat({});
+    const QDateTime at1609(QDate(2009, 10, 18), QTime(16, 9, 20));
+    const struct {
+        const char* locale;
+        const char* rip;
+        QDateTime expected; // invalid: not read, the files' date is taken
+    } cases[] = {
+        {"C", "18 Oct 2009 16:09:20", at1609},
+        {"C", "18 Oct 2009 16:09:20 UTC", at1609},
+        {"C", "18 oct 2009 16:09", QDateTime(QDate(2009, 10, 18), QTime(16, 9))},
+        {"C", "18 Oct 2009", QDateTime(QDate(2009, 10, 18), QTime(0, 0))},
+        {"C", "18 Oct 2009 UTC", {}},
+        {"C", "18 Oct 2009 16:09:20 and more", {}},
+        {"C", "18 Oct 2009 PM", {}},
+        {"en_US", "10/18/2009 4:09:20 PM", at1609},
+        {"en_US", "10/18/2009 4:09:20 PM EST", at1609},
+        {"de_DE", "18.10.2009 16:09:20 MESZ", at1609},
+        {"de_DE", "18.10.2009 16:09:20 GMT+02:00", at1609},
+        {"fr_FR", "18/10/2009 16:09:20 +0200", at1609},
+        {"fr_FR", "18/10/2009 16:09:20", at1609},
+    };
+    const QString folder = MakeFolder(Root, "Artist/By Hand");
+    WriteBytes(folder + "/song.mp3", "x");
+    for (const auto& c : cases) {
+        SetDateLocale(QString::fromLatin1(c.locale));
+        WriteBytes(folder + "/.Folder.ini", QByteArray("[infos]\nRip=") + c.rip + "\n");
+        TRecordInfo info(folder);
+        info.Load();
+        if (c.expected.isValid()) {
+            EXPECT_EQ(QDateTimeFromDateTime(info.Rip), c.expected) << c.locale << ": " << c.rip;
+        } else {
+            EXPECT_EQ(info.Rip, LatestFileDate(QFile::encodeName(folder)))
+                << c.locale << ": " << c.rip;
+        }
+    }
+    SetDateLocale({});
+}
+
 TEST_F(RecordInfoTest, LatestFileDateAgreesWithFilesDateRange) {
     // Write times inside and outside the DOS range (a time outside it leaves
     // the creation time, which is now).

@@ -46,9 +46,13 @@ struct ProgramResult {
     QByteArray err;
 };
 
-// Runs the built tralu-cli with the arguments and waits for its end.
-inline ProgramResult RunProgram(const QStringList& args) {
+// Runs the built tralu-cli with the arguments (and the environment, when
+// one is given) and waits for its end.
+inline ProgramResult RunProgram(const QStringList& args,
+                                const QProcessEnvironment& env = QProcessEnvironment()) {
     QProcess p;
+    if (!env.isEmpty())
+        p.setProcessEnvironment(env);
     p.start(QStringLiteral(TRALU_BINARY_DIR "/src/cli/tralu-cli"), args);
     const bool finished = p.waitForFinished(30000);
     return {finished, p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};

@@ -1,0 +1,1 @@
+tralu_add_fuzzer(fuzz_caption_list fuzz_caption_list.cpp tralu_framework_core)

@@ -1,0 +1,1 @@
+tralu_add_fuzzer(fuzz_picture fuzz_picture.cpp tralu_platform)

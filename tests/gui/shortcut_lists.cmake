@@ -1,0 +1,1 @@
+tralu_add_test(test_shortcut_lists_window QT SOURCES test_shortcut_lists_window.cpp LIBS tralu_app)
