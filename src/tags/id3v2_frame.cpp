@@ -189,18 +189,4 @@ std::string RenderCommentFrame(const CommentFrame& comment, std::uint8_t encodin
            EncodeString(encoding, comment.text, false);
 }
 
-std::string RenderFrameV23(std::string_view id, std::string_view data, std::uint8_t statusFlags,
-                           std::uint8_t formatFlags) {
-    std::string out(id.substr(0, 4));
-    const auto size = static_cast<std::uint32_t>(data.size());
-    out += static_cast<char>(size >> 24);
-    out += static_cast<char>(size >> 16);
-    out += static_cast<char>(size >> 8);
-    out += static_cast<char>(size);
-    out += static_cast<char>(statusFlags);
-    out += static_cast<char>(formatFlags);
-    out += data;
-    return out;
-}
-
 } // namespace tags::id3v2

@@ -80,9 +80,4 @@ std::string RenderCommentFrame(const CommentFrame& comment, std::uint8_t encodin
 // The encoding byte of frame data, or kLatin1 for empty data.
 std::uint8_t EncodingOf(std::string_view data);
 
-// A whole ID3v2.3 frame: identifier, 32-bit big-endian size, two flag
-// bytes, data.
-std::string RenderFrameV23(std::string_view id, std::string_view data, std::uint8_t statusFlags = 0,
-                           std::uint8_t formatFlags = 0);
-
 } // namespace tags::id3v2

@@ -68,7 +68,7 @@ TEST(ID3v2Frames, TextAndCommentFramesExactBytes) {
         {"utf16 comment: empty description with mark and terminator",
          RenderCommentFrame({"eng", "", kOmegaUtf8}),
          Bytes({1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 0xA9, 0x03})},
-        {"frame header", RenderFrameV23("TIT2", "xy"),
+        {"frame header", RenderFrame(3, "TIT2", "xy"),
          Bytes({'T', 'I', 'T', '2', 0, 0, 0, 2, 0, 0, 'x', 'y'})},
     };
     for (const auto& c : cases) {
