@@ -195,103 +195,111 @@ struct TFigures {
 };
 
 // Plays `songs` with one player while parec records the null sink's
-// monitor, then measures the recording.
+// monitor into rawPath; the player's standard output.
+QByteArray Record(const TSoundServer& server, const TSongs& songs, const QString& program,
+                  const QStringList& args, const QString& rawPath) {
+    QFile::remove(rawPath);
+    TChild parec(Need("parec"),
+                 {"--raw", "--format=s16le", QString("--rate=%1").arg(Rate), "--channels=2",
+                  QString("--device=%1.monitor").arg(SinkName), "--latency-msec=20"},
+                 server.Env);
+    parec.Process.setStandardOutputFile(rawPath);
+    // A stream of zeros keeps the null sink running, and the player starts
+    // only once the recording receives samples: a new recording stream of
+    // the monitor gets nothing for its first second or two, which would cut
+    // the first song.  The zeros ask for 2 ms of latency, so that the sink
+    // renders little ahead: a new stream rewinds the sink, and the monitor
+    // cannot take back what parec has already read, so the beginning of
+    // the first song is lost up to that much (about 0.5 ms then, 4 ms with
+    // 20 ms of latency, whatever the player; the pacat case shows it).
+    TChild zeros(Need("pacat"),
+                 {"--playback", "--raw", "--format=s16le", QString("--rate=%1").arg(Rate),
+                  "--channels=2", "--latency-msec=2", QString("--device=%1").arg(SinkName),
+                  "/dev/zero"},
+                 server.Env);
+    zeros.Start();
+    parec.Start();
+    for (int i = 0; QFileInfo(rawPath).size() < Rate * 4 / 5; ++i) {
+        if (i == 200 || parec.Process.state() == QProcess::NotRunning)
+            throw std::runtime_error("parec records nothing");
+        QThread::msleep(50);
+    }
+    QProcessEnvironment env = server.Env;
+    env.insert("TRALU_AUDIO_SINK", "pulsesink");
+    double seconds = 0;
+    for (std::int64_t l : songs.Lengths)
+        seconds += double(l) / Rate;
+    QByteArray out, err;
+    const int code = Run(program, args, env, int(seconds * 1000) + 30000, &out, &err);
+    QThread::msleep(700);
+    parec.Stop();
+    if (code != 0)
+        std::printf("  the player ended with %d: %s\n", code, err.trimmed().constData());
+    else if (!err.trimmed().isEmpty())
+        std::printf("  the player said: %s\n", err.trimmed().constData());
+    return out;
+}
+
+// Records one player on `songs` and prints what each song and join sounded like.
 TFigures Measure(const TSoundServer& server, const TSongs& songs, const QString& label,
                  const QString& program, const QStringList& args, const QString& rawPath,
                  bool countStarts) {
     std::printf("%s:\n", Text(label).c_str());
     std::fflush(stdout);
-    QFile::remove(rawPath);
-    {
-        TChild parec(Need("parec"),
-                     {"--raw", "--format=s16le", QString("--rate=%1").arg(Rate), "--channels=2",
-                      QString("--device=%1.monitor").arg(SinkName), "--latency-msec=20"},
-                     server.Env);
-        parec.Process.setStandardOutputFile(rawPath);
-        // A stream of zeros keeps the null sink running, and the player
-        // starts only once the recording receives samples: a new recording
-        // stream of the monitor gets nothing for its first second or two,
-        // which would cut the first song.
-        TChild zeros(Need("pacat"),
-                     {"--playback", "--raw", "--format=s16le", QString("--rate=%1").arg(Rate),
-                      "--channels=2", "--latency-msec=20", QString("--device=%1").arg(SinkName),
-                      "/dev/zero"},
-                     server.Env);
-        zeros.Start();
-        parec.Start();
-        for (int i = 0; QFileInfo(rawPath).size() < Rate * 4 / 5; ++i) {
-            if (i == 200 || parec.Process.state() == QProcess::NotRunning)
-                throw std::runtime_error("parec records nothing");
-            QThread::msleep(50);
-        }
-        QProcessEnvironment env = server.Env;
-        env.insert("TRALU_AUDIO_SINK", "pulsesink");
-        double seconds = 0;
-        for (std::int64_t l : songs.Lengths)
-            seconds += double(l) / Rate;
-        QByteArray out, err;
-        const int code = Run(program, args, env, int(seconds * 1000) + 30000, &out, &err);
-        QThread::msleep(700);
-        parec.Stop();
-        if (code != 0)
-            std::printf("  the player ended with %d: %s\n", code, err.trimmed().constData());
-        else if (!err.trimmed().isEmpty())
-            std::printf("  the player said: %s\n", err.trimmed().constData());
-        TFigures f;
-        if (countStarts)
-            f.Started = int(out.count("playing "));
-        const std::vector<float> recording = gap::ReadRawChannel(Text(rawPath), 2);
-        const gap::TReport r = gap::MeasureJoins(songs.Reference, songs.Lengths, recording);
-        for (std::size_t k = 0; k < r.Songs.size(); ++k) {
-            const gap::TSongSpan& s = r.Songs[k];
-            if (!s.Start.Found)
-                std::printf("  song %zu: lost\n", k + 1);
-            else if (!s.End.Found)
-                std::printf("  song %zu: its end is not heard\n", k + 1);
-            else if (s.HeadScore < gap::TOptions().MinEdgeScore && k == 0)
-                std::printf("  song 1: its first %.2f ms are not heard (a new stream on this "
-                            "server loses up to about 4 ms, plain pacat too)\n",
-                            Ms(s.HeadQuiet));
-            else if (s.HeadScore < gap::TOptions().MinEdgeScore)
-                std::printf("  song %zu: its beginning is not heard (%.2f ms of silence)\n", k + 1,
-                            Ms(s.HeadQuiet));
-            else if (s.TailScore < gap::TOptions().MinEdgeScore)
-                std::printf("  song %zu: its end is not heard (%.2f ms of silence)\n", k + 1,
-                            Ms(s.TailQuiet));
-            else if (s.LengthError != 0)
-                std::printf("  song %zu: %+.2f ms inside it\n", k + 1, Ms(s.LengthError));
-            if (s.Start.Found && s.End.Found &&
-                std::fabs(Ms(s.LengthError)) > std::fabs(f.MaxCutMs))
-                f.MaxCutMs = Ms(s.LengthError);
-        }
-        double edge = 1;
-        for (const gap::TSongSpan& s : r.Songs)
-            if (s.Start.Found && s.End.Found)
-                edge = std::min({edge, s.HeadScore, s.TailScore});
-        std::printf("  songs heard: %zu of %zu, their edges matching at least %.3f\n",
-                    r.Songs.size() - std::size_t(r.Lost), r.Songs.size(), edge);
-        for (const gap::TJoin& j : r.Joins) {
-            if (!j.Found) {
-                std::printf("  join %d|%d: not found\n", j.Song + 1, j.Song + 2);
-                continue;
-            }
-            const gap::TSongSpan& a = r.Songs[std::size_t(j.Song)];
-            const gap::TSongSpan& b = r.Songs[std::size_t(j.Song) + 1];
-            std::printf("  join %d|%d: %+.2f ms (%+lld samples), match %.3f|%.3f\n", j.Song + 1,
-                        j.Song + 2, Ms(j.Inserted), static_cast<long long>(j.Inserted), a.End.Score,
-                        b.Start.Score);
-            if (std::fabs(Ms(j.Inserted)) > std::fabs(f.MaxGapMs))
-                f.MaxGapMs = Ms(j.Inserted);
-        }
-        f.Lost = r.Lost;
-        if (!r.Songs.empty() && r.Songs[0].Start.Found &&
-            r.Songs[0].HeadScore < gap::TOptions().MinEdgeScore)
-            f.StartLostMs = Ms(r.Songs[0].HeadQuiet);
-        if (f.Started >= 0 && f.Started != int(songs.Lengths.size()))
-            std::printf("  the player started %d of %zu songs\n", f.Started, songs.Lengths.size());
-        std::fflush(stdout);
-        return f;
+    const QByteArray out = Record(server, songs, program, args, rawPath);
+    TFigures f;
+    if (countStarts)
+        f.Started = int(out.count("playing "));
+    const std::vector<float> recording = gap::ReadRawChannel(Text(rawPath), 2);
+    const gap::TReport r = gap::MeasureJoins(songs.Reference, songs.Lengths, recording);
+    for (std::size_t k = 0; k < r.Songs.size(); ++k) {
+        const gap::TSongSpan& s = r.Songs[k];
+        if (!s.Start.Found)
+            std::printf("  song %zu: lost\n", k + 1);
+        else if (!s.End.Found)
+            std::printf("  song %zu: its end is not heard\n", k + 1);
+        else if (s.HeadScore < gap::TOptions().MinEdgeScore && k == 0)
+            std::printf("  song 1: its first %.2f ms are not heard (the start of a stream, "
+                        "see the pacat case)\n",
+                        Ms(s.HeadQuiet));
+        else if (s.HeadScore < gap::TOptions().MinEdgeScore)
+            std::printf("  song %zu: its beginning is not heard (%.2f ms of silence)\n", k + 1,
+                        Ms(s.HeadQuiet));
+        else if (s.TailScore < gap::TOptions().MinEdgeScore)
+            std::printf("  song %zu: its end is not heard (%.2f ms of silence)\n", k + 1,
+                        Ms(s.TailQuiet));
+        else if (s.LengthError != 0)
+            std::printf("  song %zu: %+.2f ms inside it\n", k + 1, Ms(s.LengthError));
+        if (s.Start.Found && s.End.Found && std::fabs(Ms(s.LengthError)) > std::fabs(f.MaxCutMs))
+            f.MaxCutMs = Ms(s.LengthError);
     }
+    double edge = 1;
+    for (const gap::TSongSpan& s : r.Songs)
+        if (s.Start.Found && s.End.Found)
+            edge = std::min({edge, s.HeadScore, s.TailScore});
+    std::printf("  songs heard: %zu of %zu, their edges matching at least %.3f\n",
+                r.Songs.size() - std::size_t(r.Lost), r.Songs.size(), edge);
+    for (const gap::TJoin& j : r.Joins) {
+        if (!j.Found) {
+            std::printf("  join %d|%d: not found\n", j.Song + 1, j.Song + 2);
+            continue;
+        }
+        const gap::TSongSpan& a = r.Songs[std::size_t(j.Song)];
+        const gap::TSongSpan& b = r.Songs[std::size_t(j.Song) + 1];
+        std::printf("  join %d|%d: %+.2f ms (%+lld samples), match %.3f|%.3f\n", j.Song + 1,
+                    j.Song + 2, Ms(j.Inserted), static_cast<long long>(j.Inserted), a.End.Score,
+                    b.Start.Score);
+        if (std::fabs(Ms(j.Inserted)) > std::fabs(f.MaxGapMs))
+            f.MaxGapMs = Ms(j.Inserted);
+    }
+    f.Lost = r.Lost;
+    if (!r.Songs.empty() && r.Songs[0].Start.Found &&
+        r.Songs[0].HeadScore < gap::TOptions().MinEdgeScore)
+        f.StartLostMs = Ms(r.Songs[0].HeadQuiet);
+    if (f.Started >= 0 && f.Started != int(songs.Lengths.size()))
+        std::printf("  the player started %d of %zu songs\n", f.Started, songs.Lengths.size());
+    std::fflush(stdout);
+    return f;
 }
 
 } // namespace
@@ -314,13 +322,21 @@ int main(int argc, char** argv) {
             QString program;
             QStringList args;
             bool counts;
+            const TSongs* played;
         };
+        // The sound server and the recording alone: the first song played
+        // by PulseAudio's own client.
+        TSongs first;
+        first.Wav = songs.Wav.mid(0, 1);
+        first.Lengths = {songs.Lengths[0]};
+        first.Reference.assign(songs.Reference.begin(), songs.Reference.begin() + songs.Lengths[0]);
         const QStringList gstArgs{"--gapless", "--no-interactive", "-q", "--audiosink=pulsesink"};
         const TCase cases[] = {
-            {"tralu_wav", cli, QStringList{"play"} + songs.Wav, true},
-            {"tralu_mp3", cli, QStringList{"play"} + songs.Mp3, true},
-            {"gstplay_wav", gstPlay, gstArgs + songs.Wav, false},
-            {"gstplay_mp3", gstPlay, gstArgs + songs.Mp3, false},
+            {"pacat", Need("pacat"), QStringList{"--file-format=wav"} + first.Wav, false, &first},
+            {"tralu_wav", cli, QStringList{"play"} + songs.Wav, true, &songs},
+            {"tralu_mp3", cli, QStringList{"play"} + songs.Mp3, true, &songs},
+            {"gstplay_wav", gstPlay, gstArgs + songs.Wav, false, &songs},
+            {"gstplay_mp3", gstPlay, gstArgs + songs.Mp3, false, &songs},
         };
         std::vector<TFigures> worst(std::size(cases));
         for (int round = 0; round < rounds; ++round) {
@@ -330,7 +346,8 @@ int main(int argc, char** argv) {
                 if (rounds > 1)
                     label += QString(" (round %1)").arg(round + 1);
                 const QString raw = QString("%1/player_gap/%2.raw").arg(data, k.key);
-                const TFigures f = Measure(server, songs, label, k.program, k.args, raw, k.counts);
+                const TFigures f =
+                    Measure(server, *k.played, label, k.program, k.args, raw, k.counts);
                 TFigures& w = worst[c];
                 if (std::fabs(f.MaxGapMs) > std::fabs(w.MaxGapMs))
                     w.MaxGapMs = f.MaxGapMs;
@@ -340,13 +357,19 @@ int main(int argc, char** argv) {
                 w.StartLostMs = std::max(w.StartLostMs, f.StartLostMs);
             }
         }
+        // The joins' figures first, then the songs', then the first song's
+        // beginning (pacat too, which plays one song and has no join).
         std::printf("RESULT");
+        const auto joined = [&](std::size_t c) { return cases[c].played->Lengths.size() > 1; };
         for (std::size_t c = 0; c < std::size(cases); ++c)
-            std::printf(" %s_max_gap_ms=%.2f", cases[c].key, worst[c].MaxGapMs);
+            if (joined(c))
+                std::printf(" %s_max_gap_ms=%.2f", cases[c].key, worst[c].MaxGapMs);
         for (std::size_t c = 0; c < std::size(cases); ++c)
-            std::printf(" %s_songs_lost=%d", cases[c].key, worst[c].Lost);
+            if (joined(c))
+                std::printf(" %s_songs_lost=%d", cases[c].key, worst[c].Lost);
         for (std::size_t c = 0; c < std::size(cases); ++c)
-            std::printf(" %s_max_cut_ms=%.2f", cases[c].key, worst[c].MaxCutMs);
+            if (joined(c))
+                std::printf(" %s_max_cut_ms=%.2f", cases[c].key, worst[c].MaxCutMs);
         for (std::size_t c = 0; c < std::size(cases); ++c)
             std::printf(" %s_start_lost_ms=%.2f", cases[c].key, worst[c].StartLostMs);
         std::printf("\n");
