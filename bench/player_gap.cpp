@@ -258,7 +258,7 @@ TFigures Measure(const TSoundServer& server, const TSongs& songs, const QString&
             std::printf("  song %zu: lost\n", k + 1);
         else if (!s.End.Found)
             std::printf("  song %zu: its end is not heard\n", k + 1);
-        else if (s.HeadScore < gap::TOptions().MinEdgeScore && k == 0)
+        else if (k == 0 && s.HeadQuiet > 0)
             std::printf("  song 1: its first %.2f ms are not heard (the start of a stream, "
                         "see the pacat case)\n",
                         Ms(s.HeadQuiet));
@@ -293,8 +293,7 @@ TFigures Measure(const TSoundServer& server, const TSongs& songs, const QString&
             f.MaxGapMs = Ms(j.Inserted);
     }
     f.Lost = r.Lost;
-    if (!r.Songs.empty() && r.Songs[0].Start.Found &&
-        r.Songs[0].HeadScore < gap::TOptions().MinEdgeScore)
+    if (!r.Songs.empty() && r.Songs[0].Start.Found)
         f.StartLostMs = Ms(r.Songs[0].HeadQuiet);
     if (f.Started >= 0 && f.Started != int(songs.Lengths.size()))
         std::printf("  the player started %d of %zu songs\n", f.Started, songs.Lengths.size());
