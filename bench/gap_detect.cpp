@@ -131,16 +131,16 @@ TReport MeasureJoins(const std::vector<float>& reference, const std::vector<std:
                     ++n, at += step;
                 return n;
             };
-            if (span.Start.Found)
+            if (span.Start.Found) {
                 span.HeadQuiet = quiet(span.Start.At, 1);
-            if (span.End.Found)
-                span.TailQuiet = quiet(span.End.At + w - 1, -1);
-            if (span.Start.Found)
                 span.HeadScore =
                     Similarity(reference.data() + songStart, recording.data() + span.Start.At, e);
-            if (span.End.Found)
+            }
+            if (span.End.Found) {
+                span.TailQuiet = quiet(span.End.At + w - 1, -1);
                 span.TailScore = Similarity(reference.data() + songStart + length - e,
                                             recording.data() + span.End.At + w - e, e);
+            }
         }
         if (!span.Start.Found)
             ++report.Lost;

@@ -5,13 +5,21 @@
 // records the null sink's monitor.  tralu-cli play and the baseline,
 // gst-play-1.0 --gapless, play the same WAV songs and the same LAME MP3
 // songs in the same run; every join is found in the recording (see
-// gap_detect.h) and its inserted time printed.  The last recording of each
-// player and kind of song stays in bench-data/player_gap/*.raw (16-bit
-// stereo at 44100 Hz) for a look at what was heard.
+// gap_detect.h) and its inserted time printed.  pacat, PulseAudio's own
+// client, plays the first song alone: what it loses at the start is the
+// sound server's, not a player's.  The last recording of each case stays in
+// bench-data/player_gap/*.raw (16-bit stereo at 44100 Hz) for a look.
+//
+// RESULT: per player and kind of song, the join farthest from a sample-exact
+// one (max_gap_ms, negative when samples are lost), the songs not heard,
+// the song whose recorded length is farthest from its own (max_cut_ms), and
+// the silence where the first song's beginning should be (start_lost_ms);
+// the worst of all rounds.
 //
 // bench/run player_gap [ROUNDS]
 
 #include "gap_detect.h"
+#include "player/cx_lame_header.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -174,8 +182,9 @@ TSongs LoadSongs(const QString& folder) {
     for (const QString& n : names) {
         s.Wav << folder + "/wav/" + n;
         s.Mp3 << folder + "/mp3/" + QString(n).replace(".wav", ".mp3");
-        if (!QFile::exists(s.Mp3.last()))
-            throw std::runtime_error("missing " + Text(s.Mp3.last()));
+        // The encoder's delay and padding must be there to be trimmed.
+        if (!ReadLameHeader(QFile::encodeName(s.Mp3.last()).toStdString()))
+            throw std::runtime_error(Text(s.Mp3.last()) + " is missing or has no LAME header");
         int rate = 0;
         const std::vector<float> samples = gap::ReadWavChannel(Text(s.Wav.last()), &rate);
         if (rate != Rate)
