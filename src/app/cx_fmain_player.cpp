@@ -281,8 +281,9 @@ void TFrmCrateboxMain::tsPlayerShow() {
 }
 
 void TFrmCrateboxMain::sgSongListDblClick() {
+    // The one empty row of an empty playlist stops what still plays.
     const int row = sgSongList->currentIndex().row();
-    if (!FPlayer || row < 0 || row >= FPlayer->Playlist.size())
+    if (!FPlayer || row < 0)
         return;
     FPlayer->PlayIndex(row);
 }

@@ -2,6 +2,7 @@
 // driven offscreen on a temporary music root.  The built-in player plays
 // through recording fake graphs; a recording program stands in for the
 // external player.
+#include "../player/audio_files.h"
 #include "../player/fake_graph.h"
 #include "app/cx_fmain.h"
 #include "app/cx_mpris.h"
@@ -345,6 +346,42 @@ TEST_F(PlayerTabTest, ASongThatCannotBeLoadedIsReportedAndTheLabelShowsIt) {
     w.PlayIndex(1);
     EXPECT_TRUE(graph1->IsPlaying);
     EXPECT_EQ(graph1->File, record + "/good.mp3");
+}
+
+// The window's own GStreamer graphs, with TRALU_AUDIO_SINK set to a fake
+// sink that keeps time: a record of three short songs plays to its end, the
+// view following each song.
+TEST_F(PlayerTabTest, TheWindowsOwnGraphsPlayARecordThrough) {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("TRALU_AUDIO_SINK"));
+    const QString record = root + "/A/Artist/Tones";
+    QDir().mkpath(record);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(tralu::test::WriteToneWav(
+            record + QStringLiteral("/%1.wav").arg(QChar('a' + (i == 2 ? 3 : i))), i * 22050,
+            22050));
+    WriteFile(record + "/c broken.wav", "RIFF not really");
+    contexte->WriteBool("UseInternalPlayer", true);
+    TFrmCrateboxMain& w = OpenWindow(QSize(1000, 700));
+    ShowOnMusicTab(record);
+    w.PageControl->setCurrentWidget(w.tsPlayer);
+    QTest::mouseClick(window->btPlayDir, Qt::LeftButton);
+    ASSERT_NE(w.PlayerIfMade(), nullptr);
+    TPlayerCore& player = w.Player();
+    EXPECT_EQ(player.Playlist.size(), 4);
+    QStringList heard{player.CurrentFile};
+    const auto ended = [&] {
+        if (heard.last() != player.CurrentFile)
+            heard << player.CurrentFile;
+        return player.Status() == TPlayerCore::psStopped;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(ended, 15000));
+    // The broken song is reported and skipped; the last one plays.
+    EXPECT_EQ(heard, (QStringList{record + "/a.wav", record + "/b.wav", record + "/d.wav"}));
+    EXPECT_EQ(player.CurrentIndex, 3);
+    EXPECT_EQ(ItalicRows(), QList<int>{3});
+    QTest::qWait(50);
+    ASSERT_EQ(errors.size(), 1) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors.first().endsWith(").")) << errors.first().toStdString();
 }
 
 // --- the external player -----------------------------------------------------
