@@ -133,8 +133,9 @@ void TFrmCrateboxMain::BuildPlayerTab() {
             return true;
         },
         [] {}));
-    tsPlayer->installEventFilter(new TPlayerEvents(
-        tsPlayer, [](int) { return false; }, [this] { ShowNowPlaying(); }));
+    // The label follows the tab's size once the tab's layout has placed it.
+    _lbPlaying->installEventFilter(new TPlayerEvents(
+        _lbPlaying, [](int) { return false; }, [this] { ShowNowPlaying(); }));
     connect(sgSongList, &QAbstractItemView::doubleClicked, this,
             Guarded([this](const QModelIndex&) { sgSongListDblClick(); }));
     connect(_sbPlay, &QToolButton::clicked, this, Guarded([this](bool) { _sbPlayClick(); }));
@@ -278,6 +279,7 @@ void TFrmCrateboxMain::_sbStopClick() {
 
 void TFrmCrateboxMain::tsPlayerShow() {
     RefreshPlaylistView();
+    ShowNowPlaying();
 }
 
 void TFrmCrateboxMain::sgSongListDblClick() {

@@ -167,7 +167,6 @@ TEST_F(PlayerTabTest, PlaysARecordPreloadsAndSwapsAtTheEndOfASong) {
     // A narrow label shows the path shortened from the left.
     w._lbPlaying->setMaximumWidth(160);
     QTest::qWait(50);
-    w.ShowNowPlaying();
     EXPECT_TRUE(w._lbPlaying->text().endsWith("02 Two.mp3"));
     EXPECT_TRUE(w._lbPlaying->text().contains("...")) << w._lbPlaying->text().toStdString();
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
@@ -456,13 +455,24 @@ TEST_F(ExternalPlayerTest, EnqueueSongGivesTheOptionThenTheSong) {
 }
 
 TEST_F(ExternalPlayerTest, AProgramThatCannotStartHasNoEffect) {
-    const QString record = Record("A/Artist/Record", {"a.mp3"});
+    // An empty setting never runs the path itself, not even a song file
+    // that happens to be an executable script.
+    const QString record = dir.filePath("Music/A/Artist/Record");
+    const QString marker = dir.filePath("ran");
+    WriteFile(record + "/evil.mp3", ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8());
+    QFile::setPermissions(record + "/evil.mp3",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     contexte->WriteString("PlaySong", "\"" + dir.filePath("missing") + "\"");
     contexte->WriteString("EnqueueSong", "");
     TFrmCrateboxMain& w = Open(false);
     ShowOnMusicTab(record);
-    QTest::mouseClick(w.btPlayDir, Qt::LeftButton);
-    QTest::mouseClick(w.btEnqueue, Qt::LeftButton);
+    w.DrawGridMusic->selectRow(0);
+    for (QPushButton* button : {w.btPlayDir, w.btEnqueue, w.btPlaySong, w.btEnqueueSong})
+        QTest::mouseClick(button, Qt::LeftButton);
+    w.DrawGridMusicDblClick();
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(marker));
+    EXPECT_EQ(w.PlayerIfMade(), nullptr);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
 
