@@ -80,18 +80,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TID3v2 back;
     CHECK(back.ReadFromBuffer(written));
-    const int version = tag.HasTag() && tag.Version() == 4 ? 4 : 3;
+    // A header whose size is unreadable gives no old tag to rewrite: the
+    // new tag is a 2.3 one in front of those bytes.
+    const int version = tag.HasTag() && tag.TagSize() > 0 && tag.Version() == 4 ? 4 : 3;
     CHECK(back.HasTag() && back.Version() == version);
     CHECK(back.TagSize() == static_cast<std::int32_t>(newTag.size()));
     CHECK(back.Title() == tag.Title());
     CHECK(back.Artist() == tag.Artist());
     CHECK(back.Album() == tag.Album());
     // A year read from a recording time (TDRC: always in 2.4, and in a 2.3
-    // tag that has no TYER) is its first four characters.
+    // tag that has no TYER) is its first four characters, read as any
+    // field is (control characters at its end dropped).
     std::u32string year = tags::DecodeUtf8(tag.Year());
     year.resize(std::min<std::size_t>(year.size(), 4));
     CHECK(back.Year() == tag.Year() ||
-          (YearFromRecordingTime(newTag) && back.Year() == tags::EncodeUtf8(year)));
+          (YearFromRecordingTime(newTag) &&
+           back.Year() == tags::TrimRightControl(tags::EncodeUtf8(year))));
     CHECK(back.Track() == tag.Track());
     CHECK(back.Genre() == ParseGenreText(tag.Genre()));
     CHECK(back.Comment() == tag.Comment());
