@@ -149,7 +149,9 @@ QVariantMap SongMetadata(const QString& path, const QString& trackId, qlonglong 
     if (artist.isEmpty())
         artist = NameOf(FolderOf(record));
     QVariantMap metadata;
-    metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId)));
+    if (!trackId.isEmpty())
+        metadata.insert(QStringLiteral("mpris:trackid"),
+                        QVariant::fromValue(QDBusObjectPath(trackId)));
     if (lengthUs > 0)
         metadata.insert(QStringLiteral("mpris:length"), lengthUs);
     metadata.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(path).toString());
@@ -222,8 +224,17 @@ QVariantMap TMprisService::Metadata() const {
     TPlayerCore* player = FActions.Player ? FActions.Player() : nullptr;
     if (!player || player->CurrentFile.isEmpty())
         return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId()))}};
-    return SongMetadata(player->CurrentFile, TrackId(),
-                        qlonglong(player->CurrentGraph().DurationMs()) * 1000);
+    if (FTagsPath != player->CurrentFile) {
+        FTags = SongMetadata(player->CurrentFile, QString(), 0);
+        FTagsPath = player->CurrentFile;
+    }
+    QVariantMap metadata = FTags;
+    metadata.insert(QStringLiteral("mpris:trackid"),
+                    QVariant::fromValue(QDBusObjectPath(TrackId())));
+    const qlonglong length = qlonglong(player->CurrentGraph().DurationMs()) * 1000;
+    if (length > 0)
+        metadata.insert(QStringLiteral("mpris:length"), length);
+    return metadata;
 }
 
 qlonglong TMprisService::Position() const {
@@ -281,6 +292,7 @@ void TMprisService::StatusChanged() {
 }
 
 void TMprisService::SongChanged() {
+    FTagsPath.clear(); // a song started again may have new tags
     SendChanged(kPlayerInterface, {{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
                                    {QStringLiteral("Metadata"), Metadata()},
                                    {QStringLiteral("CanGoNext"), CanGoNext()},

@@ -81,9 +81,13 @@ private:
     QString FName;
     // Last values sent, so that only changes are signalled.
     QVariantMap FSent;
+    // The tags of the song last asked for: read once per song.
+    mutable QString FTagsPath;
+    mutable QVariantMap FTags;
 };
 
 // The Metadata of one song: its tags (ID3v2, else ID3v1) for the title,
 // artist and album, falling back to the file name without its extension and
-// the names of the record and artist folders.
+// the names of the record and artist folders.  An empty track id or a length
+// of 0 leaves that entry out.
 QVariantMap SongMetadata(const QString& path, const QString& trackId, qlonglong lengthUs);
