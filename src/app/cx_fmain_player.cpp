@@ -154,6 +154,17 @@ void TFrmCrateboxMain::BuildPlayerTab() {
                     FPlayer->SetThumbHeld(false);
                     FPlayer->SeekToThumb(bar->sliderPosition(), bar->maximum());
                 }));
+        // A click beside the thumb or a key moves it by steps: the graph
+        // follows once the bar has taken its new place.
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
+            if (action == QAbstractSlider::SliderMove || action == QAbstractSlider::SliderNoAction)
+                return;
+            QMetaObject::invokeMethod(this, Guarded([this, bar] {
+                                          if (FPlayer && !bar->isSliderDown())
+                                              FPlayer->SeekToThumb(bar->value(), bar->maximum());
+                                      }),
+                                      Qt::QueuedConnection);
+        });
     }
     connect(PageControl, &QTabWidget::currentChanged, this, Guarded([this](int) {
                 if (PageControl->currentWidget() == tsPlayer)

@@ -203,6 +203,11 @@ TEST_F(PlayerTabTest, ButtonsPauseResumeStopAndTheThumbSeeks) {
     log.clear();
     w.DSTrackBar1->setSliderDown(false);
     EXPECT_EQ(log, QStringList{"1:Seek 30000"});
+    // A click beside the thumb moves it a page (10 of 150) and seeks there.
+    log.clear();
+    w.DSTrackBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log, QStringList{"1:Seek 34000"});
 
     log.clear();
     QTest::mouseClick(w._sbStop, Qt::LeftButton);
