@@ -33,6 +33,7 @@ class TChangeRecorder : public QObject {
     Q_OBJECT
 public:
     QList<QVariantMap> Changes;
+    QList<qlonglong> Seeks;
     // The value last signalled for the property; invalid when none was.
     QVariant Last(const QString& property) const {
         for (auto it = Changes.rbegin(); it != Changes.rend(); ++it)
@@ -41,6 +42,7 @@ public:
         return {};
     }
 public slots:
+    void Seeked(qlonglong position) { Seeks << position; }
     void PropertiesChanged(const QString& interface, const QVariantMap& changed,
                            const QStringList&) {
         if (interface == kPlayer)
@@ -130,6 +132,9 @@ TEST_F(MprisTest, TheSoundMenuPlaysARecordAndFollowsIt) {
                                "PropertiesChanged", &recorder,
                                SLOT(PropertiesChanged(QString, QVariantMap, QStringList))));
 
+    ASSERT_TRUE(client.connect(TMprisService::ServiceName, kPath, kPlayer, "Seeked", &recorder,
+                               SLOT(Seeked(qlonglong))));
+
     EXPECT_EQ(Get(kRoot, "Identity").toString(), "Tralu");
     EXPECT_EQ(Get(kRoot, "DesktopEntry").toString(), "tralu");
     EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Stopped");
@@ -189,6 +194,7 @@ TEST_F(MprisTest, TheSoundMenuPlaysARecordAndFollowsIt) {
     Call(kPlayer, "SetPosition",
          {QVariant::fromValue(QDBusObjectPath("/org/tralu/track/0")), qlonglong(30000000)});
     EXPECT_EQ(log, (QStringList{"1:Seek 15000", "1:Seek 20000"}));
+    EXPECT_EQ(recorder.Seeks, (QList<qlonglong>{15000000, 20000000}));
     EXPECT_EQ(Get(kPlayer, "Position").toLongLong(), 10000000);
 
     // Previous goes back; Stop stops.
