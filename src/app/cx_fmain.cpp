@@ -3,10 +3,13 @@
 
 #include "app/Cratebox_str.h"
 #include "app/cx_fParameters.h"
+#include "app/cx_mpris.h"
 #include "app/cx_report_model.h"
 #include "framework/qv_application.h"
 #include "framework/qv_str.h"
 #include "framework/qv_tools.h"
+#include "player/cx_player.h"
+#include "player/gst_graph.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -95,7 +98,6 @@ void TFrmCrateboxMain::FormCreate() {
     Updating = true;
     DatabaseLoaded = false;
     Cratebox_str::AppendApplicationTexts();
-    CurrentGraphNumber = 1;
     OnTranslated = [this](TqvForm*) { TranslateTexts(); };
     BaseFormCreate();
     // The lists behind the views are plain members; sorting rules apply
@@ -137,6 +139,7 @@ void TFrmCrateboxMain::ReadSettings() {
     UseDirDate = Contexte->ReadBool(QStringLiteral("UseDirDate"));
     UseInternalPlayer = Contexte->ReadBool(QStringLiteral("UseInternalPlayer"));
     PageControl->setTabVisible(tiPlayer, UseInternalPlayer);
+    UpdateMediaControls();
     m_treeWidth = Max(50, Contexte->ReadInteger(QStringLiteral("ShellTreeView"), 250));
     _pnTree->resize(m_treeWidth, _pnTree->height());
     Splitter->setSizes({m_treeWidth, Max(1, Splitter->width() - m_treeWidth)});
@@ -229,7 +232,6 @@ void TFrmCrateboxMain::FormDestroy() {
     MusicExtensions.clear();
     RecordEntries.clear();
     FolderPictures.clear();
-    Playlist.clear();
     EmptyRecordBitmap = QPixmap();
 }
 

@@ -23,20 +23,27 @@
 
 #include <memory>
 
+class IMediaGraph;
 class QAction;
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QSlider;
 class QSpinBox;
 class QSplitter;
 class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class QToolBar;
+class QToolButton;
 class QTreeView;
+class TGstOutput;
+class TMprisService;
+class TPlayerCore;
 class TTextGridModel;
 class TFolderNode;
 class TFrmParameters;
@@ -125,7 +132,6 @@ public:
     QStringList MusicExtensions;
     QStringList RecordEntries;
     QStringList FolderPictures;
-    QStringList Playlist;
     QString PlaySong;
     QString EnqueueSong;
     QString SearchImage;
@@ -135,7 +141,6 @@ public:
     bool NewsUpdateOnStart = false;
     bool UseDirDate = false;
     bool UseInternalPlayer = false;
-    int CurrentGraphNumber = 1;
 
     // --- operations -------------------------------------------------------------
     void FormShow();
@@ -297,6 +302,50 @@ public:
     TCoverCache CoverCache;
     // (records grid area: add further members here)
 
+    // --- Player tab (cx_fmain_player.cpp) ------------------------------------
+    // The built-in player, made at its first use; its playlist, current
+    // index and graphs are the core's.
+    TPlayerCore& Player();
+    TPlayerCore* PlayerIfMade() const { return FPlayer.get(); }
+    // Makes graph 1 or 2 of the built-in player; empty: the GStreamer graphs
+    // over one audio output.  Tests put fake graphs in place before the
+    // player's first use.
+    std::function<std::unique_ptr<IMediaGraph>(int number)> MediaGraphFactory;
+    void PlayIndex(int i);
+    void ShowNowPlaying();
+    void _sbPlayClick();
+    void _sbPauseClick();
+    void _sbStopClick();
+    void tsPlayerShow();
+    void sgSongListDblClick();
+    void sgSongListKeyDown(int key);
+    // The row of the entry at CurrentIndex in italics, the others upright.
+    void MarkCurrentRow();
+    // The desktop media controls follow the "UseInternalPlayer" setting:
+    // registered on the session bus while it is on.
+    void UpdateMediaControls();
+    TMprisService* MediaControls() const { return FMpris.get(); }
+    QToolButton* _sbPlay = nullptr;
+    QToolButton* _sbPause = nullptr;
+    QToolButton* _sbStop = nullptr;
+    QButtonGroup* PlayerButtons = nullptr;
+    QSlider* DSTrackBar1 = nullptr;
+    QSlider* DSTrackBar2 = nullptr;
+    // (player area: add further members here)
+
+    // --- play commands of the Music and Records tabs (cx_fmain_play.cpp) ---
+    void btPlayDirClick();
+    void btEnqueueClick();
+    void DrawGridMusicDblClick();
+    void cmPlayClick();
+    void cmEnqueueClick();
+    // Feeds one record folder to the built-in player: its music files in
+    // name order; replace clears the playlist first.  Plays from entry 0
+    // when replace is set or the playlist was empty.
+    void QueueRecordFolder(const QString& folder, bool replace);
+    QAction* cmPlay = nullptr;
+    QAction* cmEnqueue = nullptr;
+
     // --- Rename tab (cx_fmain_rename.cpp) -----------------------------------
     void RefreshRenameList(bool force);
     // (rename area: add further members here)
@@ -420,4 +469,16 @@ private:
 
     bool m_shown = false;
     int m_treeWidth = 250;
+    // The built-in player and what it plays through, destroyed in this
+    // order's reverse: the core first, the audio output last.
+    std::unique_ptr<TGstOutput> FAudioOutput;
+    std::unique_ptr<IMediaGraph> FGraph1;
+    std::unique_ptr<IMediaGraph> FGraph2;
+    std::unique_ptr<TPlayerCore> FPlayer;
+    std::unique_ptr<TMprisService> FMpris;
+    // The play commands: the selected rows of the song list, first and last
+    // (-1 when none).
+    std::pair<int, int> SelectedSongRows() const;
+    // Starts the external player's command with the path as its argument.
+    void RunPlayerCommand(const QString& command, const QString& path);
 };

@@ -138,6 +138,12 @@ void TFrmCrateboxMain::BuildDesign() {
         NamedAction(PopupMenu, first, "cmSetMusicRoot", QStringLiteral("Set music root"));
     PopupMenu->insertSeparator(first)->setObjectName(QStringLiteral("_N2"));
     PopupMenuPlay = Named(new QMenu(this), "PopupMenuPlay");
+    cmPlay = NamedAction(PopupMenuPlay, nullptr, "cmPlay", QStringLiteral("Play"));
+    cmEnqueue = NamedAction(PopupMenuPlay, nullptr, "cmEnqueue", QStringLiteral("Enqueue"));
+    cmPlay->setEnabled(false);
+    cmEnqueue->setEnabled(false);
+    connect(cmPlay, &QAction::triggered, this, Guarded([this](bool) { cmPlayClick(); }));
+    connect(cmEnqueue, &QAction::triggered, this, Guarded([this](bool) { cmEnqueueClick(); }));
     PopupMenuImage = Named(new QMenu(this), "PopupMenuImage");
 
     connect(cmRefreshAll, &QAction::triggered, this,

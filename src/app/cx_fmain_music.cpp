@@ -224,6 +224,13 @@ void TFrmCrateboxMain::BuildMusicTab() {
         connect(edit, &QLineEdit::textChanged, this,
                 Guarded([this](const QString&) { edRecordChange(); }));
     connect(BtAddTag, &QPushButton::clicked, this, Guarded([this](bool) { BtAddTagClick(); }));
+    connect(btPlayDir, &QPushButton::clicked, this, Guarded([this](bool) { btPlayDirClick(); }));
+    connect(btEnqueue, &QPushButton::clicked, this, Guarded([this](bool) { btEnqueueClick(); }));
+    connect(btPlaySong, &QPushButton::clicked, this, Guarded([this](bool) { cmPlayClick(); }));
+    connect(btEnqueueSong, &QPushButton::clicked, this,
+            Guarded([this](bool) { cmEnqueueClick(); }));
+    connect(DrawGridMusic, &QAbstractItemView::doubleClicked, this,
+            Guarded([this](const QModelIndex&) { DrawGridMusicDblClick(); }));
     connect(btSameTag, &QPushButton::clicked, this, Guarded([this](bool) { btSameTagClick(); }));
     cbTagsList->installEventFilter(new TEnterFilter(cbTagsList, [this] { BtAddTagClick(); }));
     connect(PageControl, &QTabWidget::currentChanged, this, Guarded([this](int) {
@@ -310,13 +317,12 @@ void TFrmCrateboxMain::ShowRecord(bool force) {
     const QString parent = slash > 0 ? path.left(slash) : QString();
     _lbAuteur->SetCaption(parent.mid(parent.lastIndexOf(QLatin1Char('/')) + 1));
     _lbDisque->SetCaption(path.mid(slash + 1));
-    // The play and enqueue buttons stay disabled until the window drives the
-    // player: a button that does nothing must not look live.
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{edRecordRelease, edTags, BtAddTag, btSameTag, cbTagsList,
-                                         edRecordRip, _sbBookmarkIt, btShowLike})
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             edRecordRelease, edTags, BtAddTag, btSameTag, cbTagsList, edRecordRip, btPlayDir,
+             btEnqueue, btEnqueueSong, btPlaySong, _sbBookmarkIt, btShowLike})
         if (control)
             control->setEnabled(true);
+    SetPlayMenuEnabled(true);
     // The selected song's tags last: a tag that cannot be read is reported
     // without leaving the panel half filled.
     DrawGridTagsClick();

@@ -34,6 +34,7 @@ void TFrmCrateboxMain::cmParametersClick() {
     UseDirDate = v.UseDirDate;
     UseInternalPlayer = v.UseInternalPlayer;
     PageControl->setTabVisible(tiPlayer, UseInternalPlayer);
+    UpdateMediaControls();
     NewsUpdateOnStart = v.NewsUpdateOnStart;
     NewMusicDir = v.NewMusicDir;
     BookmarkDir = v.BookmarkDir;

@@ -81,11 +81,6 @@ void TFrmCrateboxMain::DrawGridRecordDblClick() {
         EnqueueRecordFromGrid(folder);
 }
 
-void TFrmCrateboxMain::EnqueueRecordFromGrid(const QString&) {
-    // Playback (the enqueue command of the external or built-in player)
-    // comes with the player; until then a double click does nothing.
-}
-
 void TFrmCrateboxMain::SetPlayMenuEnabled(bool enabled) {
     if (!PopupMenuPlay)
         return;

@@ -13,6 +13,7 @@
 #include "framework/qv_tools.h"
 #include "gui_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
@@ -111,10 +112,12 @@ TEST_F(RecordPanelTest, ShowRecordFillsThePanelFromTheFolder) {
          std::initializer_list<QWidget*>{w.edRecordRelease, w.edRecordRip, w.edTags, w.BtAddTag,
                                          w.btSameTag, w.cbTagsList, w._sbBookmarkIt})
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
-    // Nothing plays from the window yet: its play commands do not look live.
+    // A record with music can be played and enqueued.
     for (QWidget* control :
          std::initializer_list<QWidget*>{w.btPlayDir, w.btEnqueue, w.btPlaySong, w.btEnqueueSong})
-        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_TRUE(w.cmPlay->isEnabled());
+    EXPECT_TRUE(w.cmEnqueue->isEnabled());
     EXPECT_EQ(w._sbBookmarkIt->text(), StringList().Get(Cratebox_str::BookmarkIt));
 
     // The only picture is the cover, fitted into the 186 x 186 control.
@@ -149,7 +152,10 @@ TEST_F(RecordPanelTest, FolderBmpComesFirstAndFoldersWithoutMusicStayDisabled) {
     EXPECT_TRUE(w._lbAuteur->Caption().isEmpty());
     EXPECT_TRUE(w.edRecordRelease->text().isEmpty());
     EXPECT_FALSE(w.edTags->isEnabled());
-    EXPECT_FALSE(w.btPlayDir->isEnabled());
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{w.btPlayDir, w.btEnqueue, w.btPlaySong, w.btEnqueueSong})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_FALSE(w.cmPlay->isEnabled());
     EXPECT_TRUE(w.ImageFolder->isVisible());
     EXPECT_FALSE(QFile::exists(artist + "/.Folder.ini"));
 }
