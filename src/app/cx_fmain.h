@@ -87,6 +87,7 @@ public:
     QAction* cmRefreshNode = nullptr;
     QAction* cmExplore = nullptr;
     QAction* cmDelete = nullptr;
+    QAction* cmUndoRenames = nullptr;
     QAction* cmNews = nullptr;
     QAction* cmParameters = nullptr;
     QAction* cmSetMusicRoot = nullptr;
@@ -216,6 +217,7 @@ public:
     void VSTDblClick();
     void cmExploreClick();
     void cmDeleteClick();
+    void cmUndoRenamesClick();
     void cmRefreshNodeClick();
     void tsListShow();
     void ShellListViewDblClick(const QModelIndex& index);

@@ -131,6 +131,8 @@ void TFrmCrateboxMain::BuildDesign() {
     cmRefreshNode = NamedAction(PopupMenu, first, "cmRefreshNode", QStringLiteral("Refresh node"));
     cmExplore = NamedAction(PopupMenu, first, "cmExplore", QStringLiteral("Explore"));
     cmDelete = NamedAction(PopupMenu, first, "cmDelete", QStringLiteral("Delete"));
+    cmUndoRenames =
+        NamedAction(PopupMenu, first, "cmUndoRenames", QStringLiteral("Undo last renames"));
     PopupMenu->insertSeparator(first)->setObjectName(QStringLiteral("_N1"));
     cmNews = NamedAction(PopupMenu, first, "cmNews", QStringLiteral("Create new music list"));
     cmParameters = NamedAction(PopupMenu, first, "cmParameters", QStringLiteral("Parameters"));

@@ -10,9 +10,11 @@
 #include "framework/qv_tools.h"
 #include "platform/file_ops.h"
 #include "platform/picture_loader.h"
+#include "platform/rename_journal.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
@@ -157,6 +159,8 @@ void TFrmCrateboxMain::BuildTreeArea() {
             Guarded([this](bool) { cmRefreshNodeClick(); }));
     connect(cmExplore, &QAction::triggered, this, Guarded([this](bool) { cmExploreClick(); }));
     connect(cmDelete, &QAction::triggered, this, Guarded([this](bool) { cmDeleteClick(); }));
+    connect(cmUndoRenames, &QAction::triggered, this,
+            Guarded([this](bool) { cmUndoRenamesClick(); }));
     connect(PageControl, &QTabWidget::currentChanged, this, Guarded([this](int index) {
                 if (PageControl->widget(index) == tsList)
                     tsListShow();
@@ -440,7 +444,7 @@ bool TFrmCrateboxMain::VSTNewText(TFolderNode& node, const QString& newText) {
         return false;
     const QString newPath = data.Path.left(slash + 1) + newText;
     const QString oldPath = data.Path;
-    if (!RenameNoReplace(oldPath, newPath))
+    if (!TRenameBatch().Rename(oldPath, newPath))
         return false;
     const bool wasCurrent = PathOverride.isEmpty() && FocusedNode() == &node;
     // Bookmarks and new-music entries keep leading to the folder.
@@ -535,6 +539,35 @@ void TFrmCrateboxMain::cmDeleteClick() {
         VST->selectionModel()->clearCurrentIndex();
         VSTModel->DeleteNode(node);
     }
+}
+
+void TFrmCrateboxMain::cmUndoRenamesClick() {
+    const TUndoRun preview = UndoLastRenames(RenameJournalPath(), true);
+    if (!preview.Found) {
+        SetStatusText(QStringLiteral("No renames to undo"));
+        return;
+    }
+    if (!Confirm(QStringLiteral("Give back their old names to the %1 files renamed on %2?")
+                     .arg(preview.Batch.Renames.size())
+                     .arg(QDateTime::fromString(preview.Batch.Time, Qt::ISODate)
+                              .toLocalTime()
+                              .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))))
+        return;
+    const TUndoRun run = UndoLastRenames();
+    QStringList refused;
+    for (const TUndoStep& step : run.Steps) {
+        if (step.Outcome == TUndoStep::Restored)
+            FolderRenamed(step.Current, step.Previous); // shortcuts follow back
+        else if (step.Outcome != TUndoStep::NeverMade)
+            refused << QStringLiteral("\"%1\": %2").arg(step.Current, UndoOutcomeText(step));
+    }
+    // Folders of the tree may have got their old names back.
+    cmRefreshAllClick();
+    SetStatusText(QStringLiteral("%1 renames undone").arg(run.Steps.size() - refused.size()));
+    if (!refused.isEmpty())
+        HandleApplicationError(std::make_exception_ptr(
+            EToolsError(QStringLiteral("Some renames could not be undone:\n") +
+                        refused.join(QLatin1Char('\n')))));
 }
 
 void TFrmCrateboxMain::cmRefreshNodeClick() {

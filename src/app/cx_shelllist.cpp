@@ -2,6 +2,7 @@
 #include "app/cx_shelllist.h"
 
 #include "platform/file_ops.h"
+#include "platform/rename_journal.h"
 
 #include <QCollator>
 #include <QDir>
@@ -51,7 +52,7 @@ bool TShellListModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     const QString newPath = RenamedPath(oldPath, newName);
     int error = 0;
-    if (!newPath.isEmpty() && RenameNoReplace(oldPath, newPath, &error)) {
+    if (!newPath.isEmpty() && TRenameBatch().Rename(oldPath, newPath, &error)) {
         if (OnRenamed)
             OnRenamed(oldPath, newPath);
         return true;

@@ -48,15 +48,9 @@ std::string Field(const QString& s) {
     return out;
 }
 
-// The settings of the list as the window reads them.
-struct TNewsSettings {
-    int Days = 30;
-    QString Dir = QStringLiteral("News");
-    QString BookmarkDir = QStringLiteral("Bookmark");
-    bool UseDirDate = false;
-};
+} // namespace
 
-TNewsSettings ReadSettings() {
+TNewsSettings ReadNewsSettings() {
     TNewsSettings s;
     TqvRegistry registry;
     if (!registry.OpenKey(QStringLiteral("\\Software\\Quarnet\\Tralu\\Initial"), false))
@@ -80,8 +74,6 @@ TNewsSettings ReadSettings() {
     return s;
 }
 
-} // namespace
-
 int RunNews(const Args& args, std::ostream& out, std::ostream&) {
     for (const std::string& a : args)
         if (a == "--help" || a == "-h") {
@@ -95,7 +87,7 @@ int RunNews(const Args& args, std::ostream& out, std::ostream&) {
     if (!QFileInfo(root).isDir())
         throw Failure{"not a folder: " + EscapeValue(options.Operands().front())};
 
-    TNewsSettings settings = ReadSettings();
+    TNewsSettings settings = ReadNewsSettings();
     if (const std::string* days = options.Value("days")) {
         int value = 0;
         const auto [end, ec] = std::from_chars(days->data(), days->data() + days->size(), value);

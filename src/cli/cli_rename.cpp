@@ -1,11 +1,18 @@
 #include "cli/cli_rename.h"
 
+#include "cli/cli_news.h"
 #include "cli/cli_songs.h"
 #include "framework/qv_tools.h"
+#include "platform/rename_journal.h"
+#include "records/cx_shortcut_lists.h"
 #include "songs/cx_songfiles.h"
 #include "songs/cx_songruns.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 
 #include <charconv>
 
@@ -16,7 +23,8 @@ namespace {
 constexpr const char* kHelp =
     "Usage: tralu-cli rename from-tags RECORD_FOLDER [--ext LIST] [--dry-run]\n"
     "       tralu-cli rename cut RECORD_FOLDER [--pattern P] [--sep C] [--front N]\n"
-    "                 [--end M] [--by-name] [--dry-run]\n\n"
+    "                 [--end M] [--by-name] [--dry-run]\n"
+    "       tralu-cli rename undo [--root ROOT] [--dry-run]\n\n"
     "from-tags  renames every song \"NN - Title.ext\" after its ID3v2 tag, else its\n"
     "           ID3v1 tag; NN is the tag's track, else the song's position in name\n"
     "           order, counting every listed song.  A song without a title keeps\n"
@@ -32,7 +40,16 @@ constexpr const char* kHelp =
     "fails (the new name is taken, not allowed or too long) prints\n"
     "OLD<TAB>NEW<TAB>failed and makes the exit status 1.  No file is ever\n"
     "replaced.  --dry-run prints the same lines and renames nothing.  Files whose\n"
-    "names are not valid UTF-8 are left alone, with a warning on standard error.\n";
+    "names are not valid UTF-8 are left alone, with a warning on standard error.\n\n"
+    "undo       gives back their old names to the files of the last batch of\n"
+    "           renames (every rename of Tralu, in the window or here, is kept\n"
+    "           in $XDG_STATE_HOME/tralu/renames.log, one batch per run), last\n"
+    "           rename first.  Each step prints NEW<TAB>OLD; a step refused (a\n"
+    "           file of the old name exists, or the renamed file is gone) prints\n"
+    "           NEW<TAB>OLD<TAB>REASON and makes the exit status 1, the others are\n"
+    "           still undone.  Running it again undoes the batch before.  With\n"
+    "           --root, the new-music and bookmark shortcuts of that music root\n"
+    "           that lead to a renamed folder lead to its old name again.\n";
 
 int Counter(const Options& options, const char* name, int fallback) {
     const std::string* text = options.Value(name);
@@ -113,11 +130,50 @@ int Cut(const Args& args, std::ostream& out, std::ostream& err) {
     return Report(RenameCutFiles(folder, entries, front, separator, end, trial), trial, out);
 }
 
+int Undo(const Args& args, std::ostream& out, std::ostream&) {
+    const Options options(args, 1, {"root"}, {"dry-run"});
+    if (!options.Operands().empty())
+        throw Failure{"undo takes no folder; try tralu-cli rename --help"};
+    const bool trial = options.Has("dry-run");
+    QStringList lists;
+    if (const std::string* root = options.Value("root")) {
+        const QString folder = QFile::decodeName(QByteArray::fromStdString(*root));
+        if (!QFileInfo(folder).isDir())
+            throw Failure{"not a folder: " + NameText(folder)};
+        const TNewsSettings settings = ReadNewsSettings();
+        for (const QString& name : {settings.Dir, settings.BookmarkDir})
+            if (!name.isEmpty() && !name.contains(QLatin1Char('/')) &&
+                QFileInfo(folder + QLatin1Char('/') + name).isDir())
+                lists << folder + QLatin1Char('/') + name;
+    }
+    const TUndoRun run = UndoLastRenames(RenameJournalPath(), trial);
+    if (!run.Found)
+        throw Failure{"no renames to undo"};
+    int refused = 0;
+    for (const TUndoStep& step : run.Steps) {
+        if (step.Outcome == TUndoStep::NeverMade)
+            continue;
+        out << NameText(step.Current) << '\t' << NameText(step.Previous);
+        if (step.Outcome == TUndoStep::Restored) {
+            if (!trial)
+                RepointShortcuts(lists, step.Current, step.Previous);
+        } else {
+            out << '\t' << UndoOutcomeText(step).toStdString();
+            ++refused;
+        }
+        out << '\n';
+    }
+    if (refused > 0)
+        throw Failure{std::to_string(refused) + " of " + std::to_string(run.Steps.size()) +
+                      " renames " + (trial ? "would not be undone" : "were not undone")};
+    return 0;
+}
+
 } // namespace
 
 int RunRename(const Args& args, std::ostream& out, std::ostream& err) {
     if (args.empty())
-        throw Failure{"missing command (from-tags or cut); try tralu-cli rename --help"};
+        throw Failure{"missing command (from-tags, cut or undo); try tralu-cli rename --help"};
     if (WantsHelp(args) || args[0] == "help") {
         out << kHelp;
         return 0;
@@ -126,6 +182,8 @@ int RunRename(const Args& args, std::ostream& out, std::ostream& err) {
         return FromTags(args, out, err);
     if (args[0] == "cut")
         return Cut(args, out, err);
+    if (args[0] == "undo")
+        return Undo(args, out, err);
     throw Failure{"unknown command: " + NameText(QString::fromStdString(args[0]))};
 }
 

@@ -3,3 +3,4 @@
 list(APPEND TRALU_CLI_SOURCES cli_songs.cpp cli_songs.h cli_normalize.cpp cli_normalize.h
                               cli_rename.cpp cli_rename.h)
 list(APPEND TRALU_CLI_LIBS tralu_songs)
+list(APPEND TRALU_CLI_LIBS tralu_records)

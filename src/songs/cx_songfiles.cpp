@@ -2,6 +2,7 @@
 
 #include "framework/qv_tools.h"
 #include "platform/file_ops.h"
+#include "platform/rename_journal.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -101,8 +102,9 @@ bool WriteNormalizedID3v2(TID3v2& tag, const QString& path, const TNormalizedFie
     return SongFileExists(path) && tag.WriteTag(LocalPath(path));
 }
 
-bool RenameSongFile(const QString& folder, const QString& oldName, const QString& newName) {
+bool RenameSongFile(TRenameBatch& batch, const QString& folder, const QString& oldName,
+                    const QString& newName) {
     if (oldName.isEmpty() || newName.isEmpty() || newName.contains(QLatin1Char('/')))
         return false;
-    return RenameNoReplace(SongPath(folder, oldName), SongPath(folder, newName));
+    return batch.Rename(SongPath(folder, oldName), SongPath(folder, newName));
 }

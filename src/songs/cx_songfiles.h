@@ -12,6 +12,7 @@
 
 class TID3v1;
 class TID3v2;
+class TRenameBatch;
 
 // A path as the tag library takes it (the file system's bytes).
 std::string LocalPath(const QString& path);
@@ -51,6 +52,8 @@ bool WriteNormalizedID3v1(TID3v1& tag, const QString& path, const TNormalizedFie
 bool WriteNormalizedID3v2(TID3v2& tag, const QString& path, const TNormalizedFields& fields,
                           const QString& year, const QString& genre, const QString& comment);
 
-// Renames a file of folder without ever replacing another file.  False
-// when the new name exists, or the rename fails otherwise.
-bool RenameSongFile(const QString& folder, const QString& oldName, const QString& newName);
+// Renames a file of folder without ever replacing another file, noting it
+// in the rename journal's batch first.  False when the new name exists, or
+// the rename fails otherwise.
+bool RenameSongFile(TRenameBatch& batch, const QString& folder, const QString& oldName,
+                    const QString& newName);

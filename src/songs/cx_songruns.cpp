@@ -82,7 +82,7 @@ TRenameStep TFolderRenamer::Rename(const QString& oldName, const QString& newNam
     if (!IsSafeName(oldName) || !IsSafeName(newName))
         return step;
     if (!Trial) {
-        step.Done = RenameSongFile(Folder, oldName, newName);
+        step.Done = RenameSongFile(Batch, Folder, oldName, newName);
         return step;
     }
     const QByteArray from = QFile::encodeName(oldName);

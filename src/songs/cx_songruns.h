@@ -5,6 +5,7 @@
 // file at a time in list order and asks `progress` before each file, so a
 // window can let its messages run and stop the run.  No widgets.
 
+#include "platform/rename_journal.h"
 #include "songs/cx_songfiles.h"
 
 #include <QByteArray>
@@ -27,7 +28,8 @@ struct TRenameStep {
     bool Done = false; // renamed (in a trial run: would be renamed)
 };
 
-// Renames files of one folder, never replacing a file.  A trial renamer
+// Renames files of one folder, never replacing a file; each renamer is one
+// batch of the rename journal.  A trial renamer
 // renames nothing: it keeps the names the folder would hold, so that a
 // trial run meets the same collisions as the real one.
 class TFolderRenamer {
@@ -41,6 +43,7 @@ public:
 private:
     QString Folder;
     bool Trial;
+    TRenameBatch Batch;         // the run's renames in the journal
     std::set<QByteArray> Names; // trial run: the folder's names as they would be
 };
 

@@ -1,6 +1,7 @@
 // tralu-cli tags normalize and rename from-tags|cut on temporary record
 // folders of small generated MP3 files.
 #include "cli/cli.h"
+#include "platform/rename_journal.h"
 #include "tags/id3v1.h"
 #include "tags/id3v2.h"
 
@@ -446,6 +447,69 @@ TEST(CliRename, NamesThatAreNotUtf8AreLeftAloneWithAWarning) {
     ExpectFailure(Cli({"rename", "from-tags", badFolder}));
 }
 
+// --- rename undo -----------------------------------------------------------------
+
+TEST(CliRename, UndoGivesBackTheNamesOfTheLastBatchThenTheOneBefore) {
+    // A journal of this test's own.
+    const std::string state = NewFolder("state");
+    const std::string saved = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    const auto restore = [&] { ::setenv("XDG_STATE_HOME", saved.c_str(), 1); };
+
+    const std::string record = NewFolder("Root/Art $(x)/Rec \"q\"");
+    const std::string root = record.substr(0, record.rfind("/Art $(x)/"));
+    Song(record, "Art - One.mp3", {"First", 1});
+    Song(record, "Art - Two.mp3", {"Second", 2});
+    Song(record, "Art - Three\n.mp3", {"Third", 3});
+    const std::set<std::string> original = Names(record);
+    EXPECT_EQ(Cli({"rename", "cut", record, "--by-name"}).status, 0);
+    const std::set<std::string> cut = Names(record);
+    EXPECT_EQ(Cli({"rename", "from-tags", record}).status, 0);
+    EXPECT_EQ(Names(record),
+              (std::set<std::string>{"01 - First.mp3", "02 - Second.mp3", "03 - Third.mp3"}));
+
+    // One file renamed by hand since: refused and said so, the others undone.
+    ASSERT_EQ(::rename((record + "/02 - Second.mp3").c_str(), (record + "/hand.mp3").c_str()), 0);
+    const Result dry = Cli({"rename", "undo", "--dry-run"});
+    EXPECT_EQ(Names(record).count("01 - First.mp3"), 1u) << "--dry-run renamed something";
+    const Result undo = Cli({"rename", "undo"});
+    EXPECT_EQ(dry.out, undo.out);
+    EXPECT_EQ(undo.status, 1);
+    // Last rename first: "03 - Two.mp3" was the last song of the list.
+    EXPECT_EQ(undo.out.find(record + "/02 - Second.mp3\t" + record +
+                            "/03 - Two.mp3\trefused: the renamed file is gone\n"),
+              0u)
+        << undo.out;
+    EXPECT_EQ(undo.err, "tralu-cli rename: 1 of 3 renames were not undone\n");
+    std::set<std::string> expected = cut;
+    expected.erase("03 - Two.mp3");
+    expected.insert("hand.mp3");
+    EXPECT_EQ(Names(record), expected);
+
+    // Again: the cut batch; then nothing is left to undo.
+    ASSERT_EQ(::rename((record + "/hand.mp3").c_str(), (record + "/03 - Two.mp3").c_str()), 0);
+    EXPECT_EQ(Cli({"rename", "undo"}).status, 0);
+    EXPECT_EQ(Names(record), original);
+    const Result none = Cli({"rename", "undo"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "tralu-cli rename: no renames to undo\n");
+
+    // With --root the bookmarks that lead to a renamed folder lead back.
+    const std::string bookmarks = root + "/Bookmark";
+    ASSERT_EQ(::mkdir(bookmarks.c_str(), 0755), 0);
+    const std::string renamed = root + "/Art $(x)/Rec 2";
+    {
+        TRenameBatch batch;
+        ASSERT_TRUE(batch.Rename(QString::fromStdString(record), QString::fromStdString(renamed)));
+    }
+    ASSERT_EQ(::symlink(renamed.c_str(), (bookmarks + "/Rec.lnk").c_str()), 0);
+    EXPECT_EQ(Cli({"rename", "undo", "--root", root}).status, 0);
+    char target[4096] = {};
+    ASSERT_GT(::readlink((bookmarks + "/Rec.lnk").c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), record);
+    restore();
+}
+
 // --- arguments and help ----------------------------------------------------------
 
 TEST(CliRename, BadArgumentsFailWithOneLine) {
@@ -488,8 +552,8 @@ TEST(CliRename, BadArgumentsFailWithOneLine) {
 TEST(CliRename, HelpForEachCommand) {
     for (const cli::Args& args :
          {cli::Args{"rename", "--help"}, cli::Args{"rename", "cut", "--help"},
-          cli::Args{"rename", "from-tags", "-h"}, cli::Args{"tags", "normalize", "--help"},
-          cli::Args{"tags", "--help"}}) {
+          cli::Args{"rename", "undo", "--help"}, cli::Args{"rename", "from-tags", "-h"},
+          cli::Args{"tags", "normalize", "--help"}, cli::Args{"tags", "--help"}}) {
         const Result r = Cli(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind("Usage: tralu-cli", 0), 0u) << r.out;

@@ -247,9 +247,9 @@ TEST_F(MainWindowTest, WindowDesignHasItsComponentsInOrder) {
     for (QAction* a : w.PopupMenu->actions())
         if (a->isVisible())
             menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(menu, (QStringList{"Refresh all", "Refresh node", "Explore", "Delete", "-",
-                                 "Create new music list", "Parameters", "Set music root", "-",
-                                 "About", "Languages", "-", "Close"}));
+    EXPECT_EQ(menu, (QStringList{"Refresh all", "Refresh node", "Explore", "Delete",
+                                 "Undo last renames", "-", "Create new music list", "Parameters",
+                                 "Set music root", "-", "About", "Languages", "-", "Close"}));
 }
 
 TEST_F(MainWindowTest, PopupMenuEnablesFolderActionsOnlyWithACurrentFolder) {

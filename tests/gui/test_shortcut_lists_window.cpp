@@ -229,6 +229,47 @@ TEST_F(ShortcutListsWindowTest, RenamesKeepBookmarksAndNewMusicLinks) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
+TEST_F(ShortcutListsWindowTest, UndoLastRenamesGivesBackNamesAndShortcuts) {
+    TFrmCrateboxMain& w = Open();
+    FocusPath({"A", "Artist A", "1999 - First Record"});
+    w._sbBookmarkIt->click();
+    const auto rename = [&](const QStringList& path, const QString& text) {
+        FocusPath(path);
+        ASSERT_TRUE(w.VSTModel->setData(Node(path), text, Qt::EditRole));
+    };
+    rename({"A", "Artist A", "1999 - First Record"}, "2000 - First Record");
+    rename({"B", "Artist B"}, "Artist C");
+    rename({"A", "Artist A"}, "Artist Z");
+    // Each tree rename is a batch: the last one goes first, after a question.
+    answer = false;
+    w.cmUndoRenames->trigger();
+    EXPECT_TRUE(QFileInfo::exists(root + "/A/Artist Z"));
+    ASSERT_FALSE(questions.isEmpty());
+    EXPECT_TRUE(questions.last().startsWith("Give back their old names to the 1 files renamed on"))
+        << questions.last().toStdString();
+    answer = true;
+    w.cmUndoRenames->trigger();
+    EXPECT_TRUE(QFileInfo(root + "/A/Artist A/2000 - First Record").isDir());
+    // A folder renamed again by hand is refused and said so.
+    ASSERT_TRUE(QFile::rename(root + "/B/Artist C", root + "/B/Artist D"));
+    w.cmUndoRenames->trigger();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("Some renames could not be undone:\n\"" + root +
+                                   "/B/Artist C\": refused: the renamed file is gone"))
+        << errors[0].toStdString();
+    errors.clear();
+    w.cmUndoRenames->trigger();
+    EXPECT_TRUE(QFileInfo(record).isDir());
+    // The bookmark leads to the old name again, under its old name.
+    EXPECT_EQ(Entries(root + "/Bookmark"),
+              QStringList{"Artist A - 1999 - First Record.lnk -> " + record});
+    FocusPath({"Bookmark", "Artist A - 1999 - First Record"});
+    EXPECT_EQ(w.CurrentFolder(), record);
+    w.cmUndoRenames->trigger();
+    EXPECT_EQ(w.StatusPanel->text(), "No renames to undo");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
 TEST_F(ShortcutListsWindowTest, RenameInTheListTabKeepsTheBookmark) {
     TFrmCrateboxMain& w = Open();
     FocusPath({"A", "Artist A", "1999 - First Record"});

@@ -1,6 +1,7 @@
 // The song-name rules of the tag editor, tags to file names and the rename
 // tool, and their file side (listing, tag reading, renames that never
 // replace).
+#include "platform/rename_journal.h"
 #include "songs/cx_songfiles.h"
 #include "songs/cx_songnames.h"
 #include "tags/id3v1.h"
@@ -251,9 +252,13 @@ TEST_F(SongFiles, NewNameFromTags) {
 TEST_F(SongFiles, RenameNeverReplacesAFile) {
     Make(QStringLiteral("one.mp3"), "one");
     Make(QStringLiteral("two.mp3"), "two");
-    EXPECT_FALSE(RenameSongFile(dir.path(), QStringLiteral("one.mp3"), QStringLiteral("two.mp3")));
-    EXPECT_FALSE(RenameSongFile(dir.path(), QStringLiteral("one.mp3"), QStringLiteral("../x")));
-    EXPECT_TRUE(RenameSongFile(dir.path(), QStringLiteral("one.mp3"), QStringLiteral("01 - a")));
+    TRenameBatch batch;
+    EXPECT_FALSE(
+        RenameSongFile(batch, dir.path(), QStringLiteral("one.mp3"), QStringLiteral("two.mp3")));
+    EXPECT_FALSE(
+        RenameSongFile(batch, dir.path(), QStringLiteral("one.mp3"), QStringLiteral("../x")));
+    EXPECT_TRUE(
+        RenameSongFile(batch, dir.path(), QStringLiteral("one.mp3"), QStringLiteral("01 - a")));
     QFile two(dir.filePath(QStringLiteral("two.mp3")));
     ASSERT_TRUE(two.open(QIODevice::ReadOnly));
     EXPECT_EQ(two.readAll(), "two");

@@ -33,6 +33,7 @@ void IsolateEnvironment() {
     setenv("XDG_CONFIG_HOME", sub(".config").c_str(), 1);
     setenv("XDG_DATA_HOME", sub(".local/share").c_str(), 1);
     setenv("XDG_CACHE_HOME", sub(".cache").c_str(), 1);
+    setenv("XDG_STATE_HOME", sub(".local/state").c_str(), 1);
     const std::string runtime = sub("run");
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);

@@ -1,0 +1,1 @@
+tralu_add_test(test_rename_journal SOURCES rename_journal_test.cpp LIBS tralu_platform)
