@@ -292,8 +292,13 @@ public:
     void DrawGridRecordDblClick();
     // The record folder of the grid's current cell; empty for an empty cell.
     QString RecordsGridCurrentFolder() const;
-    // Hands a record folder of the grid to the enqueue command.
-    void EnqueueRecordFromGrid(const QString& folder);
+    // Hands a record folder to the player: to the built-in one through
+    // QueueRecordFolder, else to the play (replace) or enqueue command.  An
+    // empty folder does nothing.
+    void PlayRecordFolder(const QString& folder, bool replace);
+    // Appends one song to the built-in player's playlist, else hands it to
+    // the enqueue command.
+    void EnqueueSongFile(const QString& path);
     // Enables the items cmPlay and cmEnqueue of PopupMenuPlay.
     void SetPlayMenuEnabled(bool enabled);
     // A cover at the size it is shown, from the cover cache.  A cover that

@@ -39,46 +39,40 @@ std::pair<int, int> TFrmCrateboxMain::SelectedSongRows() const {
     return {top, bottom};
 }
 
-void TFrmCrateboxMain::btPlayDirClick() {
-    const QString folder = CurrentFolder();
+void TFrmCrateboxMain::PlayRecordFolder(const QString& folder, bool replace) {
     if (folder.isEmpty())
         return;
     if (UseInternalPlayer)
-        QueueRecordFolder(folder, true);
+        QueueRecordFolder(folder, replace);
     else
-        RunPlayerCommand(PlaySong, RemoveBackslash(folder));
+        RunPlayerCommand(replace ? PlaySong : EnqueueSong, RemoveBackslash(folder));
 }
 
-void TFrmCrateboxMain::btEnqueueClick() {
-    const QString folder = CurrentFolder();
-    if (folder.isEmpty())
-        return;
-    if (UseInternalPlayer)
-        QueueRecordFolder(folder, false);
-    else
-        RunPlayerCommand(EnqueueSong, RemoveBackslash(folder));
-}
-
-void TFrmCrateboxMain::DrawGridMusicDblClick() {
-    const int row = SelectedSongRows().first;
-    if (row < 0 || row >= Songs.size())
-        return;
-    const QString path = SongPath(CurrentFolder(), Songs.at(row));
+void TFrmCrateboxMain::EnqueueSongFile(const QString& path) {
     if (UseInternalPlayer)
         Player().Append(path); // appended only: nothing starts
     else
         RunPlayerCommand(EnqueueSong, path);
 }
 
+void TFrmCrateboxMain::btPlayDirClick() {
+    PlayRecordFolder(CurrentFolder(), true);
+}
+
+void TFrmCrateboxMain::btEnqueueClick() {
+    PlayRecordFolder(CurrentFolder(), false);
+}
+
+void TFrmCrateboxMain::DrawGridMusicDblClick() {
+    const int row = SelectedSongRows().first;
+    if (row < 0 || row >= Songs.size())
+        return;
+    EnqueueSongFile(SongPath(CurrentFolder(), Songs.at(row)));
+}
+
 void TFrmCrateboxMain::cmPlayClick() {
     if (PageControl->currentWidget() == tsRecords) {
-        const QString folder = RecordsGridCurrentFolder();
-        if (folder.isEmpty())
-            return;
-        if (UseInternalPlayer)
-            QueueRecordFolder(folder, true);
-        else
-            RunPlayerCommand(PlaySong, RemoveBackslash(folder));
+        PlayRecordFolder(RecordsGridCurrentFolder(), true);
         return;
     }
     auto [top, bottom] = SelectedSongRows();
@@ -98,19 +92,14 @@ void TFrmCrateboxMain::cmPlayClick() {
     }
     QCoreApplication::processEvents();
     for (qsizetype i = 1; i < songs.size(); ++i) {
-        if (UseInternalPlayer)
-            Player().Append(SongPath(folder, songs.at(i)));
-        else
-            RunPlayerCommand(EnqueueSong, SongPath(folder, songs.at(i)));
+        EnqueueSongFile(SongPath(folder, songs.at(i)));
         QCoreApplication::processEvents();
     }
 }
 
 void TFrmCrateboxMain::cmEnqueueClick() {
     if (PageControl->currentWidget() == tsRecords) {
-        const QString folder = RecordsGridCurrentFolder();
-        if (!folder.isEmpty())
-            EnqueueRecordFromGrid(folder);
+        PlayRecordFolder(RecordsGridCurrentFolder(), false);
         return;
     }
     auto [top, bottom] = SelectedSongRows();
@@ -118,17 +107,6 @@ void TFrmCrateboxMain::cmEnqueueClick() {
     if (Songs.isEmpty() || top < 0 || top > bottom)
         return;
     const QString folder = CurrentFolder();
-    for (int i = top; i <= bottom; ++i) {
-        if (UseInternalPlayer)
-            Player().Append(SongPath(folder, Songs.at(i)));
-        else
-            RunPlayerCommand(EnqueueSong, SongPath(folder, Songs.at(i)));
-    }
-}
-
-void TFrmCrateboxMain::EnqueueRecordFromGrid(const QString& folder) {
-    if (UseInternalPlayer)
-        QueueRecordFolder(folder, false);
-    else
-        RunPlayerCommand(EnqueueSong, RemoveBackslash(folder));
+    for (int i = top; i <= bottom; ++i)
+        EnqueueSongFile(SongPath(folder, Songs.at(i)));
 }

@@ -76,9 +76,7 @@ QString TFrmCrateboxMain::RecordsGridCurrentFolder() const {
 }
 
 void TFrmCrateboxMain::DrawGridRecordDblClick() {
-    const QString folder = RecordsGridCurrentFolder();
-    if (!folder.isEmpty())
-        EnqueueRecordFromGrid(folder);
+    PlayRecordFolder(RecordsGridCurrentFolder(), false);
 }
 
 void TFrmCrateboxMain::SetPlayMenuEnabled(bool enabled) {
