@@ -85,6 +85,11 @@ protected:
         for (qsizetype i = 1; i <= names.size(); ++i)
             window->VST->setCurrentIndex(Node(names.mid(0, i)));
     }
+    // Renames a node of the tree as its editor does.
+    void RenameInTree(const QStringList& path, const QString& text) {
+        FocusPath(path);
+        ASSERT_TRUE(window->VSTModel->setData(Node(path), text, Qt::EditRole));
+    }
     QStringList Entries(const QString& folder) const {
         QStringList entries;
         for (const QFileInfo& info : QDir(folder).entryInfoList(
@@ -209,12 +214,8 @@ TEST_F(ShortcutListsWindowTest, RenamesKeepBookmarksAndNewMusicLinks) {
     FocusPath({"A", "Artist A", "1999 - First Record"});
     w._sbBookmarkIt->click();
     // The record, then its artist folder, renamed in the tree.
-    const auto rename = [&](const QStringList& path, const QString& text) {
-        FocusPath(path);
-        ASSERT_TRUE(w.VSTModel->setData(Node(path), text, Qt::EditRole));
-    };
-    rename({"A", "Artist A", "1999 - First Record"}, "2000 - First Record");
-    rename({"A", "Artist A"}, "Artist Z");
+    RenameInTree({"A", "Artist A", "1999 - First Record"}, "2000 - First Record");
+    RenameInTree({"A", "Artist A"}, "Artist Z");
     const QString moved = root + "/A/Artist Z/2000 - First Record";
     EXPECT_EQ(Entries(root + "/Bookmark"),
               QStringList{"Artist Z - 2000 - First Record.lnk -> " + moved});
@@ -233,13 +234,9 @@ TEST_F(ShortcutListsWindowTest, UndoLastRenamesGivesBackNamesAndShortcuts) {
     TFrmCrateboxMain& w = Open();
     FocusPath({"A", "Artist A", "1999 - First Record"});
     w._sbBookmarkIt->click();
-    const auto rename = [&](const QStringList& path, const QString& text) {
-        FocusPath(path);
-        ASSERT_TRUE(w.VSTModel->setData(Node(path), text, Qt::EditRole));
-    };
-    rename({"A", "Artist A", "1999 - First Record"}, "2000 - First Record");
-    rename({"B", "Artist B"}, "Artist C");
-    rename({"A", "Artist A"}, "Artist Z");
+    RenameInTree({"A", "Artist A", "1999 - First Record"}, "2000 - First Record");
+    RenameInTree({"B", "Artist B"}, "Artist C");
+    RenameInTree({"A", "Artist A"}, "Artist Z");
     // Each tree rename is a batch: the last one goes first, after a question.
     answer = false;
     w.cmUndoRenames->trigger();
