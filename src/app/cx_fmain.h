@@ -218,6 +218,9 @@ public:
     void cmExploreClick();
     void cmDeleteClick();
     void cmUndoRenamesClick();
+    // Before renames: tells once a session that the rename journal cannot
+    // be written, so that these renames could not be undone.
+    void WarnIfRenamesNotJournaled();
     void cmRefreshNodeClick();
     void tsListShow();
     void ShellListViewDblClick(const QModelIndex& index);

@@ -146,6 +146,7 @@ void TFrmCrateboxMain::sbRenameClick() {
         FormatText(StringList().Get(Cratebox_str::RenameFiles), {int(RenameFiles.size())});
     if (!Confirm(question))
         return;
+    WarnIfRenamesNotJournaled();
     // Numbered as the preview shows them; a file that cannot be renamed
     // keeps its name, silently.
     RenameCutFiles(CurrentFolder(), RenameFiles, edNsep->value(), edSep->text(), edEndSep->value(),

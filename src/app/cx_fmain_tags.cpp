@@ -502,6 +502,7 @@ void TFrmCrateboxMain::btTagToFilenameClick() {
         return;
     const QStringList songs = Songs;
     const QString folder = CurrentFolder();
+    WarnIfRenamesNotJournaled();
     const TWaitCursor busy;
     btTagToFilename->setEnabled(false);
     const auto run = [&] {

@@ -444,6 +444,7 @@ bool TFrmCrateboxMain::VSTNewText(TFolderNode& node, const QString& newText) {
         return false;
     const QString newPath = data.Path.left(slash + 1) + newText;
     const QString oldPath = data.Path;
+    WarnIfRenamesNotJournaled();
     if (!TRenameBatch().Rename(oldPath, newPath))
         return false;
     const bool wasCurrent = PathOverride.isEmpty() && FocusedNode() == &node;
@@ -541,6 +542,17 @@ void TFrmCrateboxMain::cmDeleteClick() {
     }
 }
 
+void TFrmCrateboxMain::WarnIfRenamesNotJournaled() {
+    static bool warned = false;
+    if (warned || RenameJournalWritable())
+        return;
+    warned = true;
+    HandleApplicationError(std::make_exception_ptr(
+        EToolsError(QStringLiteral("The rename journal \"%1\" cannot be written: the renames "
+                                   "made now cannot be undone.")
+                        .arg(RenameJournalPath()))));
+}
+
 void TFrmCrateboxMain::cmUndoRenamesClick() {
     const TUndoRun preview = UndoLastRenames(RenameJournalPath(), true);
     if (!preview.Found) {
@@ -595,6 +607,7 @@ void TFrmCrateboxMain::RefreshListTab(bool force) {
         ShellListModel->OnRenamed = [this](const QString& oldPath, const QString& newPath) {
             RunGuarded([&] { FolderRenamed(oldPath, newPath); });
         };
+        ShellListModel->OnRenaming = [this] { RunGuarded([&] { WarnIfRenamesNotJournaled(); }); };
         ShellListView->setModel(ShellListModel);
         ShellListView->setSortingEnabled(true);
         ShellListView->sortByColumn(TShellListModel::colType, Qt::AscendingOrder);

@@ -52,6 +52,8 @@ bool TShellListModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     const QString newPath = RenamedPath(oldPath, newName);
     int error = 0;
+    if (OnRenaming && !newPath.isEmpty())
+        OnRenaming();
     if (!newPath.isEmpty() && TRenameBatch().Rename(oldPath, newPath, &error)) {
         if (OnRenamed)
             OnRenamed(oldPath, newPath);

@@ -21,6 +21,8 @@ public:
     std::function<void(const QString& message)> OnError;
     // After an entry was renamed.
     std::function<void(const QString& oldPath, const QString& newPath)> OnRenamed;
+    // Called before each rename is tried.
+    std::function<void()> OnRenaming;
 
     // Shows folder; the index of the folder to give the view as its root.
     QModelIndex SetRootFolder(const QString& folder);

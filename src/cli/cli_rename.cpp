@@ -64,6 +64,14 @@ int Counter(const Options& options, const char* name, int fallback) {
     return value;
 }
 
+// Says on standard error, before a run renames, that its renames could not
+// be undone; they are still made.
+void WarnIfNotJournaled(bool trial, std::ostream& err) {
+    if (!trial && !RenameJournalWritable())
+        err << "tralu-cli rename: warning: the rename journal " << NameText(RenameJournalPath())
+            << " cannot be written; these renames cannot be undone\n";
+}
+
 // Prints the steps; returns how many failed.
 int PrintSteps(const std::vector<TRenameStep>& steps, std::ostream& out) {
     int failed = 0;
@@ -98,6 +106,7 @@ int FromTags(const Args& args, std::ostream& out, std::ostream& err) {
             return extensions.contains(FileExtension(name).mid(1), Qt::CaseInsensitive);
         },
         "rename", err);
+    WarnIfNotJournaled(trial, err);
     TID3v1 v1;
     TID3v2 v2;
     const TTagRenameRun run =
@@ -127,6 +136,7 @@ int Cut(const Args& args, std::ostream& out, std::ostream& err) {
     WarnUndecodableNames(
         folder, [&](const QString& name) { return MatchesWildcard(name, pattern); }, "rename", err);
     const QStringList entries = ListRenameEntries(folder, pattern, !options.Has("by-name"));
+    WarnIfNotJournaled(trial, err);
     return Report(RenameCutFiles(folder, entries, front, separator, end, trial), trial, out);
 }
 

@@ -80,6 +80,11 @@ QString RenameJournalPath() {
     return state + QStringLiteral("/tralu/renames.log");
 }
 
+bool RenameJournalWritable(const QString& journal) {
+    const int fd = OpenForAppend(journal);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
 std::vector<TJournalBatch> ReadRenameJournal(const QString& journal) {
     std::vector<TJournalBatch> batches;
     QFile file(journal);

@@ -21,6 +21,10 @@
 // unset or not an absolute path.
 QString RenameJournalPath();
 
+// True when the journal can be appended to (it is made if missing), so
+// that a run can say beforehand that its renames could not be undone.
+bool RenameJournalWritable(const QString& journal = RenameJournalPath());
+
 struct TJournalRename {
     QString From; // full paths
     QString To;

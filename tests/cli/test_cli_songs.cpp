@@ -458,6 +458,21 @@ TEST(CliRename, UndoGivesBackTheNamesOfTheLastBatchThenTheOneBefore) {
 
     const std::string record = NewFolder("Root/Art $(x)/Rec \"q\"");
     const std::string root = record.substr(0, record.rfind("/Art $(x)/"));
+    // A journal that cannot be written: the run says so first, and renames.
+    {
+        const std::string blocked = NewFolder("blocked") + "/file";
+        WriteFile(blocked, "");
+        const std::string other = NewFolder("Other");
+        Song(other, "Art - Lone.mp3");
+        ::setenv("XDG_STATE_HOME", blocked.c_str(), 1);
+        const Result r = Cli({"rename", "cut", other});
+        ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "tralu-cli rename: warning: the rename journal " + blocked +
+                             "/tralu/renames.log cannot be written; these renames cannot be "
+                             "undone\n");
+        EXPECT_EQ(Names(other), std::set<std::string>{"01 - Lone.mp3"});
+    }
     Song(record, "Art - One.mp3", {"First", 1});
     Song(record, "Art - Two.mp3", {"Second", 2});
     Song(record, "Art - Three\n.mp3", {"Third", 3});

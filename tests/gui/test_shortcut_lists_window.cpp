@@ -265,6 +265,19 @@ TEST_F(ShortcutListsWindowTest, UndoLastRenamesGivesBackNamesAndShortcuts) {
     w.cmUndoRenames->trigger();
     EXPECT_EQ(w.StatusPanel->text(), "No renames to undo");
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+
+    // With a journal that cannot be written, the renames are made and the
+    // window says once that they cannot be undone.
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", state); });
+    WriteFile(dir.filePath("blocked"), "");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath("blocked")));
+    RenameInTree({"B", "Artist D"}, "Artist E"); // the one refused above
+    RenameInTree({"B", "Artist E"}, "Artist F");
+    EXPECT_TRUE(QFileInfo(root + "/B/Artist F").isDir());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("cannot be written: the renames made now cannot be undone"))
+        << errors[0].toStdString();
 }
 
 TEST_F(ShortcutListsWindowTest, RenameInTheListTabKeepsTheBookmark) {

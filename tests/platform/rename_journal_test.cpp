@@ -169,6 +169,8 @@ TEST_F(RenameJournal, AJournalThatCannotBeWrittenDoesNotStopTheRename) {
     QFile blocker(dir.filePath(QStringLiteral("blocked")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    EXPECT_FALSE(RenameJournalWritable(dir.filePath(QStringLiteral("blocked/renames.log"))));
+    EXPECT_TRUE(RenameJournalWritable(journal)); // made, folder and all
     TRenameBatch batch(dir.filePath(QStringLiteral("blocked/renames.log")));
     EXPECT_TRUE(batch.Rename(P(QStringLiteral("a")), P(QStringLiteral("b"))));
     EXPECT_FALSE(batch.Journaled());
