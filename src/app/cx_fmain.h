@@ -489,6 +489,8 @@ private:
     // The play commands: the selected rows of the song list, first and last
     // (-1 when none).
     std::pair<int, int> SelectedSongRows() const;
+    // The songs of those rows, in list order; none when no song is selected.
+    QStringList SelectedSongs() const;
     // Starts the external player's command with the path as its argument.
     void RunPlayerCommand(const QString& command, const QString& path);
 };

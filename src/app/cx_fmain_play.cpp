@@ -39,6 +39,14 @@ std::pair<int, int> TFrmCrateboxMain::SelectedSongRows() const {
     return {top, bottom};
 }
 
+QStringList TFrmCrateboxMain::SelectedSongs() const {
+    auto [top, bottom] = SelectedSongRows();
+    bottom = std::min(bottom, int(Songs.size()) - 1);
+    if (top < 0 || top > bottom)
+        return {};
+    return Songs.mid(top, bottom - top + 1);
+}
+
 void TFrmCrateboxMain::PlayRecordFolder(const QString& folder, bool replace) {
     if (folder.isEmpty())
         return;
@@ -75,13 +83,11 @@ void TFrmCrateboxMain::cmPlayClick() {
         PlayRecordFolder(RecordsGridCurrentFolder(), true);
         return;
     }
-    auto [top, bottom] = SelectedSongRows();
-    bottom = std::min(bottom, int(Songs.size()) - 1);
-    if (Songs.isEmpty() || top < 0 || top > bottom)
-        return;
     // The songs are taken now: handling pending events may change the list.
+    const QStringList songs = SelectedSongs();
+    if (songs.isEmpty())
+        return;
     const QString folder = CurrentFolder();
-    const QStringList songs = Songs.mid(top, bottom - top + 1);
     if (UseInternalPlayer) {
         TPlayerCore& player = Player();
         player.ClearPlaylist();
@@ -102,11 +108,7 @@ void TFrmCrateboxMain::cmEnqueueClick() {
         PlayRecordFolder(RecordsGridCurrentFolder(), false);
         return;
     }
-    auto [top, bottom] = SelectedSongRows();
-    bottom = std::min(bottom, int(Songs.size()) - 1);
-    if (Songs.isEmpty() || top < 0 || top > bottom)
-        return;
     const QString folder = CurrentFolder();
-    for (int i = top; i <= bottom; ++i)
-        EnqueueSongFile(SongPath(folder, Songs.at(i)));
+    for (const QString& song : SelectedSongs())
+        EnqueueSongFile(SongPath(folder, song));
 }
